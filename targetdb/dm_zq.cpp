@@ -1,0 +1,41 @@
+#include "targetdb/dm_zq.h"
+
+#include "targetdb/init_connection.h"
+#include "targetdb/pass_dm.h"
+#include "targetdb/transakcje.h"
+
+TDMZQ::TDMZQ(TNazwaBazy nazwa)
+    : Transaction(&BazaDanych, fb::EndAction::Commit),
+      TransactionR(&BazaDanych, fb::EndAction::Commit),
+      T_BLOKADY(&BazaDanych, fb::EndAction::Rollback),
+      QueryR(&BazaDanych, &TransactionR),
+      SP_ZALOZBLOKADE(&BazaDanych, &T_BLOKADY, "SP_ZALOZBLOKADE"),
+      nazwa_(std::move(nazwa)) {
+  BazaDanych.sqlDialect = 1;
+  TransactionR.params = {"read_committed", "rec_version", "nowait"};
+  T_BLOKADY.params = {"read_committed", "rec_version", "nowait"};
+  QueryR.SetSql({"select 1 from operator"});
+  BazaDanych.beforeConnect = [this](fb::Database& baza) {
+    baza.databaseName = nazwa_.DBHOST + nazwa_.DBPATH + nazwa_.DBFILE;
+  };
+  BazaDanych.afterConnect = [this](fb::Database&) { TestDB(); };
+}
+
+void TDMZQ::DataModuleCreate() {
+  BazaDanych.params.clear();
+  TPassDM& pass = PassDM();
+  pass.PobierzHasloSysdba(nazwa_.DBHOST, nazwa_.DBPATH + nazwa_.DBFILE);
+  BazaDanych.params = {"user_name=sysdba", "password=" + pass.HasloSysdba(), "lc_ctype=WIN1250"};
+  Transaction.params = {"read_committed", "rec_version", "wait"};
+  // A local server that does not answer is not started from here: outside
+  // Windows the server runs as a system service of its own.
+  BazaDanych.Open();
+  InitConnection(BazaDanych, "SOLVO ZQ - DATA");
+}
+
+void TDMZQ::TestDB() {
+  StartujTransakcje(TransactionR);
+  QueryR.Open();
+  QueryR.Close();
+  TransactionR.Commit();
+}

@@ -1,0 +1,47 @@
+// The Solvo data module: the importer's one connection to the Solvo database,
+// its transactions and the database services the importer calls. Created and
+// connected on the main thread; afterwards the connection is shared with the
+// import thread, the host's protocol keeping their uses apart.
+#pragma once
+
+#include <string>
+
+#include "platform/firebird/database.h"
+#include "platform/firebird/query.h"
+#include "platform/firebird/stored_proc.h"
+#include "platform/firebird/transaction.h"
+
+// The three parts of the Solvo database name, from the command line.
+struct TNazwaBazy {
+  std::string DBHOST;
+  std::string DBPATH;
+  std::string DBFILE;
+};
+
+class TDMZQ {
+ public:
+  explicit TDMZQ(TNazwaBazy nazwa);
+
+  // Reads the administrator password through the bootstrap account, then
+  // connects as the administrator, tests and registers the connection.
+  // Raises the connection's error; the module then stays unconnected.
+  void DataModuleCreate();
+  // "select 1 from operator" in TransactionR; errors go to the caller.
+  void TestDB();
+
+  // Takes the run lock on an object in its own transaction. Granted exactly
+  // when the returned lock id is above 0; an error counts as a refusal.
+  bool ZalozBlokade(int typObiektu, int idObiektu, int idSesji, int& idBlokady);
+
+  const TNazwaBazy& Nazwa() const { return nazwa_; }
+
+  fb::Database BazaDanych;
+  fb::Transaction Transaction;
+  fb::Transaction TransactionR;
+  fb::Transaction T_BLOKADY;
+  fb::Query QueryR;
+  fb::StoredProc SP_ZALOZBLOKADE;
+
+ private:
+  TNazwaBazy nazwa_;
+};
