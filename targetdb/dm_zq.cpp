@@ -1,16 +1,16 @@
 #include "targetdb/dm_zq.h"
 
 #include "targetdb/init_connection.h"
-#include "targetdb/pass_dm.h"
 #include "targetdb/transakcje.h"
 
-TDMZQ::TDMZQ(TNazwaBazy nazwa)
+TDMZQ::TDMZQ(TNazwaBazy nazwa, TPassDM& pass)
     : Transaction(&BazaDanych, fb::EndAction::Commit),
       TransactionR(&BazaDanych, fb::EndAction::Commit),
       T_BLOKADY(&BazaDanych, fb::EndAction::Rollback),
       QueryR(&BazaDanych, &TransactionR),
       SP_ZALOZBLOKADE(&BazaDanych, &T_BLOKADY, "SP_ZALOZBLOKADE"),
-      nazwa_(std::move(nazwa)) {
+      nazwa_(std::move(nazwa)),
+      pass_(pass) {
   BazaDanych.sqlDialect = 1;
   TransactionR.params = {"read_committed", "rec_version", "nowait"};
   T_BLOKADY.params = {"read_committed", "rec_version", "nowait"};
@@ -23,9 +23,8 @@ TDMZQ::TDMZQ(TNazwaBazy nazwa)
 
 void TDMZQ::DataModuleCreate() {
   BazaDanych.params.clear();
-  TPassDM& pass = PassDM();
-  pass.PobierzHasloSysdba(nazwa_.DBHOST, nazwa_.DBPATH + nazwa_.DBFILE);
-  BazaDanych.params = {"user_name=sysdba", "password=" + pass.HasloSysdba(), "lc_ctype=WIN1250"};
+  pass_.PobierzHasloSysdba(nazwa_.DBHOST, nazwa_.DBPATH + nazwa_.DBFILE);
+  BazaDanych.params = {"user_name=sysdba", "password=" + pass_.HasloSysdba(), "lc_ctype=WIN1250"};
   Transaction.params = {"read_committed", "rec_version", "wait"};
   // A local server that does not answer is not started from here: outside
   // Windows the server runs as a system service of its own.

@@ -10,6 +10,7 @@
 #include "platform/firebird/query.h"
 #include "platform/firebird/stored_proc.h"
 #include "platform/firebird/transaction.h"
+#include "targetdb/pass_dm.h"
 
 // The three parts of the Solvo database name, from the command line.
 struct TNazwaBazy {
@@ -20,7 +21,9 @@ struct TNazwaBazy {
 
 class TDMZQ {
  public:
-  explicit TDMZQ(TNazwaBazy nazwa);
+  // `pass` is the module that reads the administrator password; the
+  // process-wide one unless a test brings its own.
+  explicit TDMZQ(TNazwaBazy nazwa, TPassDM& pass = PassDM());
 
   // Reads the administrator password through the bootstrap account, then
   // connects as the administrator, tests and registers the connection.
@@ -44,4 +47,5 @@ class TDMZQ {
 
  private:
   TNazwaBazy nazwa_;
+  TPassDM& pass_;
 };
