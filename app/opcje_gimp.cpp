@@ -22,8 +22,8 @@ constexpr BitFlagi kOpcjeImportu[] = {
 };
 
 constexpr BitLiczby kSzukanie[] = {
-    {8, &TOpcjeGImp::SzukacNipSkrot}, {9, &TOpcjeGImp::SzukacNip},
-    {10, &TOpcjeGImp::SzukacSkrot},   {11, &TOpcjeGImp::SzukacNazwa},
+    {8, &TOpcjeGImp::SzukacNipSkrot},   {9, &TOpcjeGImp::SzukacNip},
+    {10, &TOpcjeGImp::SzukacSkrot},     {11, &TOpcjeGImp::SzukacNazwa},
     {12, &TOpcjeGImp::SzukacFaktKlucz}, {13, &TOpcjeGImp::NieDodajNowego},
 };
 

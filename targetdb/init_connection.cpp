@@ -31,8 +31,8 @@ std::string NazwaProgramuBezRozszerzenia() {
 std::string TekstInitConnection(const std::string& wersja, const std::string& komputer,
                                 const std::string& aplikacja) {
   return "SELECT ORESULT, OMESSAGE FROM SP_INITCONNECTION(" + Q(text::FirstChars(wersja, 30)) +
-         "," + Q(text::FirstChars(komputer, 80)) + "," + Q(text::FirstChars(aplikacja, 80)) +
-         "," + "0)";
+         "," + Q(text::FirstChars(komputer, 80)) + "," + Q(text::FirstChars(aplikacja, 80)) + "," +
+         "0)";
 }
 
 void InitConnection(fb::Database& baza, const std::string& nazwaAplikacji) {
@@ -43,8 +43,8 @@ void InitConnection(fb::Database& baza, const std::string& nazwaAplikacji) {
   try {
     const std::string aplikacja =
         nazwaAplikacji.empty() ? NazwaProgramuBezRozszerzenia() : nazwaAplikacji;
-    zapytanie.SetSqlText(TekstInitConnection(WersjaPliku(sys::ExecutablePath()),
-                                             sys::ComputerName(), aplikacja));
+    zapytanie.SetSqlText(
+        TekstInitConnection(WersjaPliku(sys::ExecutablePath()), sys::ComputerName(), aplikacja));
     transakcja.Start();
     zapytanie.Open();
     if (!zapytanie.Eof()) {

@@ -19,8 +19,9 @@ TPassDM::TPassDM() : IBT(&IBDB, fb::EndAction::Commit), IBQ(&IBDB, &IBT) {
   IBDB.params = {std::string("user_name=") + kUzytkownikStartowy,
                  std::string("password=") + kHasloStartowe, "lc_ctype=WIN1250"};
   IBT.params = {"read_committed", "rec_version", "nowait"};
-  IBQ.SetSql({" SELECT    P.WARTSTRING  FROM PARAMETRY P  WHERE P.NAME = 'C_KNF_SYSDBA_PASSWORD'   "
-              "AND P.IDREPKOPIE = GEN_ID(BAZA_NR, 0)"});
+  IBQ.SetSql(
+      {" SELECT    P.WARTSTRING  FROM PARAMETRY P  WHERE P.NAME = 'C_KNF_SYSDBA_PASSWORD'   "
+       "AND P.IDREPKOPIE = GEN_ID(BAZA_NR, 0)"});
 }
 
 std::string TPassDM::NazwaBazy(const std::string& host, const std::string& sciezkaIPlik) {

@@ -55,9 +55,15 @@ void PutExact(const Value& value, const Column& column, unsigned char* at) {
     raw = static_cast<std::int64_t>(scaled);
   }
   switch (column.type) {
-    case SQL_SHORT: PutInteger<std::int16_t>(raw, column, at); break;
-    case SQL_LONG: PutInteger<std::int32_t>(raw, column, at); break;
-    default: PutInteger<std::int64_t>(raw, column, at); break;
+    case SQL_SHORT:
+      PutInteger<std::int16_t>(raw, column, at);
+      break;
+    case SQL_LONG:
+      PutInteger<std::int32_t>(raw, column, at);
+      break;
+    default:
+      PutInteger<std::int64_t>(raw, column, at);
+      break;
   }
 }
 
@@ -67,7 +73,8 @@ ISC_QUAD WriteBlob(const std::string& bytes, const BlobContext& blobs) {
   Firebird::IBlob* blob = blobs.attachment->createBlob(&status, blobs.transaction, &id, 0, nullptr);
   status.Check("Creating a blob");
   for (std::size_t done = 0; done < bytes.size();) {
-    const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(kBlobSegment, bytes.size() - done));
+    const unsigned chunk =
+        static_cast<unsigned>(std::min<std::size_t>(kBlobSegment, bytes.size() - done));
     blob->putSegment(&status, chunk, bytes.data() + done);
     if (status.Failed()) {
       FirebirdError error = status.ToError("Writing a blob");
@@ -209,13 +216,14 @@ void Encode(const Value& value, const Column& column, unsigned char* buffer,
       *at = value.AsInt64() != 0 ? 1 : 0;
       break;
     case SQL_BLOB: {
-      const std::string bytes =
-          column.subType == isc_blob_text ? ToServerText(value.AsString(), column) : value.AsString();
+      const std::string bytes = column.subType == isc_blob_text
+                                    ? ToServerText(value.AsString(), column)
+                                    : value.AsString();
       const ISC_QUAD id = WriteBlob(bytes, blobs);
       std::memcpy(at, &id, sizeof id);
       break;
     }
- case SQL_NULL:  // "? IS NULL": only the null flag counts
+    case SQL_NULL:  // "? IS NULL": only the null flag counts
       break;
     default:
       ConversionError(column, "unsupported parameter type " + std::to_string(column.type));
@@ -240,7 +248,8 @@ void Decode(const Column& column, const unsigned char* buffer, Value& value,
     case SQL_VARYING: {
       ISC_USHORT size;
       std::memcpy(&size, at, sizeof size);
-      value.SetString(FromServerText(reinterpret_cast<const char*>(at + sizeof size), size, column));
+      value.SetString(
+          FromServerText(reinterpret_cast<const char*>(at + sizeof size), size, column));
       break;
     }
     case SQL_TEXT: {

@@ -97,9 +97,7 @@ Firebird::IAttachment* Database::Handle() {
 }
 
 void Database::Register(Transaction* t) { transactions_.push_back(t); }
-void Database::Unregister(Transaction* t) noexcept {
-  std::erase(transactions_, t);
-}
+void Database::Unregister(Transaction* t) noexcept { std::erase(transactions_, t); }
 void Database::Register(Statement* s) { statements_.push_back(s); }
 void Database::Unregister(Statement* s) noexcept { std::erase(statements_, s); }
 

@@ -8,7 +8,7 @@ namespace {
 bool IsValidUtf8(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t extra = c < 0x80            ? 0
+    const std::size_t extra = c < 0x80             ? 0
                               : (c & 0xE0) == 0xC0 ? 1
                               : (c & 0xF0) == 0xE0 ? 2
                               : (c & 0xF8) == 0xF0 ? 3

@@ -14,7 +14,7 @@ struct NamedParameter {
 };
 
 struct ParsedSql {
-  std::string text;  // the statement with every :NAME replaced by '?'
+  std::string text;                        // the statement with every :NAME replaced by '?'
   std::vector<NamedParameter> parameters;  // in order of first appearance
 };
 

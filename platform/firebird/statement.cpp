@@ -64,8 +64,7 @@ void Statement::Unprepare() noexcept {
 void Statement::Prepare(const std::string& sql) {
   if (statement_ && sql == preparedText_) return;
   Unprepare();
-  if (!database_ || !database_->Connected())
-    throw FirebirdError("Database not connected", -901);
+  if (!database_ || !database_->Connected()) throw FirebirdError("Database not connected", -901);
   if (!transaction_) throw FirebirdError("Statement has no transaction", -901);
   detail::Status status;
   Firebird::ITransaction* tra = transaction_->Handle();
@@ -88,8 +87,9 @@ void Statement::Prepare(const std::string& sql) {
   preparedText_ = sql;
 }
 
-bool Statement::HasCursor() const { return type_ == isc_info_sql_stmt_select ||
-                                           type_ == isc_info_sql_stmt_select_for_upd; }
+bool Statement::HasCursor() const {
+  return type_ == isc_info_sql_stmt_select || type_ == isc_info_sql_stmt_select_for_upd;
+}
 
 detail::BlobContext Statement::Blobs() {
   return detail::BlobContext{database_->Handle(), transaction_->Handle()};

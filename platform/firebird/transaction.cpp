@@ -19,10 +19,14 @@ struct TpbTag {
 };
 
 constexpr TpbTag kTpbTags[] = {
-    {"READ_COMMITTED", isc_tpb_read_committed}, {"REC_VERSION", isc_tpb_rec_version},
-    {"NO_REC_VERSION", isc_tpb_no_rec_version}, {"WAIT", isc_tpb_wait},
-    {"NOWAIT", isc_tpb_nowait},                 {"CONCURRENCY", isc_tpb_concurrency},
-    {"CONSISTENCY", isc_tpb_consistency},       {"READ", isc_tpb_read},
+    {"READ_COMMITTED", isc_tpb_read_committed},
+    {"REC_VERSION", isc_tpb_rec_version},
+    {"NO_REC_VERSION", isc_tpb_no_rec_version},
+    {"WAIT", isc_tpb_wait},
+    {"NOWAIT", isc_tpb_nowait},
+    {"CONCURRENCY", isc_tpb_concurrency},
+    {"CONSISTENCY", isc_tpb_consistency},
+    {"READ", isc_tpb_read},
     {"WRITE", isc_tpb_write},
 };
 

@@ -25,8 +25,8 @@ double ParseNumber(const std::string& name, const std::string& text) {
     used = 0;
   }
   if (s.empty() || used != s.size())
-    throw FirebirdError("'" + text + "' is not a valid number" + (name.empty() ? "" : " for " + name),
-                        -413);
+    throw FirebirdError(
+        "'" + text + "' is not a valid number" + (name.empty() ? "" : " for " + name), -413);
   return v;
 }
 
@@ -41,11 +41,15 @@ std::int64_t RoundToInteger(double v) {
 
 std::int64_t Value::AsInt64() const {
   switch (kind_) {
-    case Kind::Null: return 0;
-    case Kind::Integer: return int_;
+    case Kind::Null:
+      return 0;
+    case Kind::Integer:
+      return int_;
     case Kind::Float:
-    case Kind::DateTime: return RoundToInteger(float_);
-    case Kind::Text: return RoundToInteger(ParseNumber(name_, text_));
+    case Kind::DateTime:
+      return RoundToInteger(float_);
+    case Kind::Text:
+      return RoundToInteger(ParseNumber(name_, text_));
   }
   return 0;
 }
@@ -59,21 +63,28 @@ std::int32_t Value::AsInteger() const {
 
 double Value::AsFloat() const {
   switch (kind_) {
-    case Kind::Null: return 0;
-    case Kind::Integer: return static_cast<double>(int_);
+    case Kind::Null:
+      return 0;
+    case Kind::Integer:
+      return static_cast<double>(int_);
     case Kind::Float:
-    case Kind::DateTime: return float_;
-    case Kind::Text: return ParseNumber(name_, text_);
+    case Kind::DateTime:
+      return float_;
+    case Kind::Text:
+      return ParseNumber(name_, text_);
   }
   return 0;
 }
 
 dt::DateTime Value::AsDateTime() const {
   switch (kind_) {
-    case Kind::Null: return 0;
-    case Kind::Integer: return static_cast<double>(int_);
+    case Kind::Null:
+      return 0;
+    case Kind::Integer:
+      return static_cast<double>(int_);
     case Kind::Float:
-    case Kind::DateTime: return float_;
+    case Kind::DateTime:
+      return float_;
     case Kind::Text:
       try {
         return formats::StrToDateTime(text_);
@@ -86,11 +97,16 @@ dt::DateTime Value::AsDateTime() const {
 
 std::string Value::AsString() const {
   switch (kind_) {
-    case Kind::Null: return {};
-    case Kind::Integer: return formats::IntToStr(int_);
-    case Kind::Float: return formats::FloatToStr(float_);
-    case Kind::DateTime: return formats::DateTimeToStr(float_);
-    case Kind::Text: return text_;
+    case Kind::Null:
+      return {};
+    case Kind::Integer:
+      return formats::IntToStr(int_);
+    case Kind::Float:
+      return formats::FloatToStr(float_);
+    case Kind::DateTime:
+      return formats::DateTimeToStr(float_);
+    case Kind::Text:
+      return text_;
   }
   return {};
 }

@@ -55,7 +55,8 @@ void MessageLoop::RunDueTimers() {
   }
   for (TimerId id : due) {
     // A tick may kill timers, its own included: look each one up again.
-    auto it = std::find_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; });
+    auto it =
+        std::find_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; });
     if (it == timers_.end() || quit_) continue;
     it->due = now + it->period;
     std::function<void()> tick = it->onTick;
@@ -80,7 +81,8 @@ void MessageLoop::Run() {
   while (!quit_) {
     pollfd fd{wakeFd_, POLLIN, 0};
     const int ready = poll(&fd, 1, MillisecondsToNextTimer());
-    if (ready < 0 && errno != EINTR) throw std::system_error(errno, std::generic_category(), "poll");
+    if (ready < 0 && errno != EINTR)
+      throw std::system_error(errno, std::generic_category(), "poll");
     if (ready > 0) {
       std::uint64_t count;
       [[maybe_unused]] const ssize_t got = read(wakeFd_, &count, sizeof count);

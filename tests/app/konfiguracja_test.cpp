@@ -91,18 +91,19 @@ TEST_F(KonfiguracjaTest, MissingRowChangesNothing) {
 
 TEST_F(KonfiguracjaTest, OptionBitsOfTheRowAreDecoded) {
   // Import bits 1-13 and 21; update bits 0-2, 5, 10-12, 14-16.
-  db_->Execute({"INSERT INTO KONFIMPORT (IDKONFIMPORT, OPCJE, OPCJEIMPORTU, OPCJEAKTUALIZACJI) "
-                "VALUES (9, 2, 2113534, 121895)"});
+  db_->Execute(
+      {"INSERT INTO KONFIMPORT (IDKONFIMPORT, OPCJE, OPCJEIMPORTU, OPCJEAKTUALIZACJI) "
+       "VALUES (9, 2, 2113534, 121895)"});
   const TOpcjeGImp o = Wczytaj(9);
   EXPECT_FALSE(o.LogSzczegolowy);  // OPCJE bit 1 has no effect
   EXPECT_EQ(o.OpcjeImportu, 2113534);
   EXPECT_EQ(o.OpcjeAktualizacji, 121895);
-  for (bool flaga : {o.AnalizaTowarow, o.AnalizaKontrahentow, o.ImportKontaktow,
-                     o.ImportSprzedazy, o.ImportZakupu, o.ImportZamowien, o.KontrahenciManager,
-                     o.ImportMagazynowych, o.KontrahenciWszystkieDane, o.KontrahenciDaneTeleadr,
-                     o.KontrahenciLimitKredytu, o.FakturyOperatorNazwa, o.KontaktyWszystkieDane,
-                     o.KontaktyDaneTeleadr, o.KontrahenciNipRegon, o.KontaktyStanowisko,
-                     o.KontaktyNipPesel, o.TowaryWszystkieDane})
+  for (bool flaga :
+       {o.AnalizaTowarow, o.AnalizaKontrahentow, o.ImportKontaktow, o.ImportSprzedazy,
+        o.ImportZakupu, o.ImportZamowien, o.KontrahenciManager, o.ImportMagazynowych,
+        o.KontrahenciWszystkieDane, o.KontrahenciDaneTeleadr, o.KontrahenciLimitKredytu,
+        o.FakturyOperatorNazwa, o.KontaktyWszystkieDane, o.KontaktyDaneTeleadr,
+        o.KontrahenciNipRegon, o.KontaktyStanowisko, o.KontaktyNipPesel, o.TowaryWszystkieDane})
     EXPECT_TRUE(flaga);
   for (int v : {o.SzukacNipSkrot, o.SzukacNip, o.SzukacSkrot, o.SzukacNazwa, o.SzukacFaktKlucz,
                 o.NieDodajNowego})
@@ -117,24 +118,15 @@ struct Bit {
 
 TEST(DekodujOpcje, EachBitSetsItsOwnFlagOnly) {
   const Bit bity[] = {
-      {0, 0, &TOpcjeGImp::LogSzczegolowy},
-      {1, 1, &TOpcjeGImp::AnalizaTowarow},
-      {1, 2, &TOpcjeGImp::AnalizaKontrahentow},
-      {1, 3, &TOpcjeGImp::ImportKontaktow},
-      {1, 4, &TOpcjeGImp::ImportSprzedazy},
-      {1, 5, &TOpcjeGImp::ImportZakupu},
-      {1, 6, &TOpcjeGImp::ImportZamowien},
-      {1, 7, &TOpcjeGImp::KontrahenciManager},
-      {1, 21, &TOpcjeGImp::ImportMagazynowych},
-      {2, 0, &TOpcjeGImp::KontrahenciWszystkieDane},
-      {2, 1, &TOpcjeGImp::KontrahenciDaneTeleadr},
-      {2, 2, &TOpcjeGImp::KontrahenciLimitKredytu},
-      {2, 5, &TOpcjeGImp::FakturyOperatorNazwa},
-      {2, 10, &TOpcjeGImp::KontaktyWszystkieDane},
-      {2, 11, &TOpcjeGImp::KontaktyDaneTeleadr},
-      {2, 12, &TOpcjeGImp::KontrahenciNipRegon},
-      {2, 14, &TOpcjeGImp::KontaktyStanowisko},
-      {2, 15, &TOpcjeGImp::KontaktyNipPesel},
+      {0, 0, &TOpcjeGImp::LogSzczegolowy},         {1, 1, &TOpcjeGImp::AnalizaTowarow},
+      {1, 2, &TOpcjeGImp::AnalizaKontrahentow},    {1, 3, &TOpcjeGImp::ImportKontaktow},
+      {1, 4, &TOpcjeGImp::ImportSprzedazy},        {1, 5, &TOpcjeGImp::ImportZakupu},
+      {1, 6, &TOpcjeGImp::ImportZamowien},         {1, 7, &TOpcjeGImp::KontrahenciManager},
+      {1, 21, &TOpcjeGImp::ImportMagazynowych},    {2, 0, &TOpcjeGImp::KontrahenciWszystkieDane},
+      {2, 1, &TOpcjeGImp::KontrahenciDaneTeleadr}, {2, 2, &TOpcjeGImp::KontrahenciLimitKredytu},
+      {2, 5, &TOpcjeGImp::FakturyOperatorNazwa},   {2, 10, &TOpcjeGImp::KontaktyWszystkieDane},
+      {2, 11, &TOpcjeGImp::KontaktyDaneTeleadr},   {2, 12, &TOpcjeGImp::KontrahenciNipRegon},
+      {2, 14, &TOpcjeGImp::KontaktyStanowisko},    {2, 15, &TOpcjeGImp::KontaktyNipPesel},
       {2, 16, &TOpcjeGImp::TowaryWszystkieDane},
   };
   for (const Bit& b : bity) {

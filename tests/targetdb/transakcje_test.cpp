@@ -1,4 +1,6 @@
 // The transaction helpers and the run lock on a real Solvo database.
+#include "targetdb/transakcje.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,7 +9,6 @@
 #include "platform/firebird/query.h"
 #include "platform/firebird/stored_proc.h"
 #include "targetdb/dm_zq.h"
-#include "targetdb/transakcje.h"
 #include "tests/support/solvo_test_db.h"
 
 namespace {
@@ -28,7 +29,8 @@ class SolvoTest : public ::testing::Test {
     q.ExecSQL();
   }
   std::string Operators() {
-    return db_->Scalar("SELECT LIST(IDOPERATORA) FROM (SELECT IDOPERATORA FROM OPERATOR ORDER BY 1)");
+    return db_->Scalar(
+        "SELECT LIST(IDOPERATORA) FROM (SELECT IDOPERATORA FROM OPERATOR ORDER BY 1)");
   }
   std::unique_ptr<SolvoTestDb> db_;
   std::unique_ptr<TDMZQ> dmzq_;

@@ -1,6 +1,5 @@
 // The Firebird access layer against the real server and a reference database.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <memory>
@@ -118,8 +117,8 @@ TEST_F(FirebirdTest, RepeatedNamedParameterIsSetEverywhere) {
                 "INSERT INTO PROBA (ID, NAZWA) VALUES (3, 'c')"});
   database_.Open();
   fb::Query q(&database_, &transaction_);
-  q.SetSql({"SELECT ID FROM PROBA", "WHERE ID = :X OR ID = :X + 1 OR NAZWA = :x_TEXT",
-            "ORDER BY ID"});
+  q.SetSql(
+      {"SELECT ID FROM PROBA", "WHERE ID = :X OR ID = :X + 1 OR NAZWA = :x_TEXT", "ORDER BY ID"});
   q.ParamByName("x").SetInteger(1);
   q.ParamByName("X_TEXT").SetString("c");
   q.Open();
@@ -243,8 +242,8 @@ TEST_F(FirebirdTest, BrokenConnectionReportsAnErrorAndCanBeClosed) {
   q.SetSql({"SELECT ID FROM PROBA"});
   q.Open();
   // Another administrator session throws this attachment out.
-  db_->Execute({"DELETE FROM MON$ATTACHMENTS WHERE MON$REMOTE_PID = " +
-                std::to_string(::getpid()) + " AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION"});
+  db_->Execute({"DELETE FROM MON$ATTACHMENTS WHERE MON$REMOTE_PID = " + std::to_string(::getpid()) +
+                " AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION"});
   fb::Query again(&database_, &transaction_);
   again.SetSql({"INSERT INTO PROBA (ID) VALUES (5)"});
   EXPECT_THROW(

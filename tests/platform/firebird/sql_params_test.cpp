@@ -6,8 +6,8 @@ namespace fb {
 namespace {
 
 TEST(ParseNamedParameters, RepeatedNameSharesOneParameterWithEveryPosition) {
-  const ParsedSql p = ParseNamedParameters(
-      "SELECT * FROM T WHERE A = :INFOSTRING OR B = :Id OR C = :infostring");
+  const ParsedSql p =
+      ParseNamedParameters("SELECT * FROM T WHERE A = :INFOSTRING OR B = :Id OR C = :infostring");
   EXPECT_EQ(p.text, "SELECT * FROM T WHERE A = ? OR B = ? OR C = ?");
   ASSERT_EQ(p.parameters.size(), 2u);
   EXPECT_EQ(p.parameters[0].name, "INFOSTRING");
@@ -23,12 +23,14 @@ TEST(ParseNamedParameters, LeavesLiteralsIdentifiersAndCommentsAlone) {
     std::size_t count;
   };
   const Case cases[] = {
-      {"SELECT ':NOPE', 'it''s :x' FROM T WHERE A = :A", "SELECT ':NOPE', 'it''s :x' FROM T WHERE A = ?", 1},
+      {"SELECT ':NOPE', 'it''s :x' FROM T WHERE A = :A",
+       "SELECT ':NOPE', 'it''s :x' FROM T WHERE A = ?", 1},
       {"SELECT \":COL\" FROM T", "SELECT \":COL\" FROM T", 0},
       {"SELECT 1 -- :C\nFROM T WHERE X = :X", "SELECT 1 -- :C\nFROM T WHERE X = ?", 1},
       {"SELECT /* :C */ 1 FROM T", "SELECT /* :C */ 1 FROM T", 0},
       {"SELECT 1 FROM T WHERE A = ? AND B = :B", "SELECT 1 FROM T WHERE A = ? AND B = ?", 1},
-      {"SELECT CAST(X AS TIME) FROM T WHERE Y = :1", "SELECT CAST(X AS TIME) FROM T WHERE Y = :1", 0},
+      {"SELECT CAST(X AS TIME) FROM T WHERE Y = :1", "SELECT CAST(X AS TIME) FROM T WHERE Y = :1",
+       0},
   };
   for (const Case& c : cases) {
     const ParsedSql p = ParseNamedParameters(c.sql);

@@ -97,11 +97,9 @@ TEST(Codec, NumbersConvertToTheDeclaredType) {
   Value dot;
   dot.SetString(" 7.25 ");
   const Case cases[] = {
-      {MakeColumn(SQL_LONG, 4), i, 42},
-      {MakeColumn(SQL_SHORT, 2), i, 42},
+      {MakeColumn(SQL_LONG, 4), i, 42},        {MakeColumn(SQL_SHORT, 2), i, 42},
       {MakeColumn(SQL_LONG, 4, -2), f, 12.35},  // NUMERIC(9,2): rounded to the scale
-      {MakeColumn(SQL_INT64, 8, -4), t, 12.5},
-      {MakeColumn(SQL_DOUBLE, 8), dot, 7.25},
+      {MakeColumn(SQL_INT64, 8, -4), t, 12.5}, {MakeColumn(SQL_DOUBLE, 8), dot, 7.25},
       {MakeColumn(SQL_LONG, 4), t, 13},  // halves away from zero, as the server converts
   };
   for (const Case& c : cases) {
