@@ -3,55 +3,21 @@
 #include <ibase.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/firebird/api.h"
+#include "platform/firebird/parameter_block.h"
 #include "platform/firebird/statement.h"
 #include "platform/firebird/transaction.h"
-#include "platform/text/win1250.h"
 
 namespace fb {
 namespace {
 
-struct DpbTag {
-  const char* name;
-  unsigned char tag;
-};
-
-constexpr DpbTag kDpbTags[] = {
+constexpr detail::ParameterTag kDpbTags[] = {
     {"USER_NAME", isc_dpb_user_name},
     {"PASSWORD", isc_dpb_password},
     {"LC_CTYPE", isc_dpb_lc_ctype},
     {"SQL_ROLE_NAME", isc_dpb_sql_role_name},
 };
-
-// Builds the attach parameters. Errors name the parameter, never its value.
-Firebird::IXpbBuilder* BuildDpb(const std::vector<std::string>& params, int dialect) {
-  detail::Status status;
-  Firebird::IXpbBuilder* dpb =
-      detail::Util()->getXpbBuilder(&status, Firebird::IXpbBuilder::DPB, nullptr, 0);
-  status.Check();
-  try {
-    for (const std::string& line : params) {
-      const std::size_t eq = line.find('=');
-      const std::string name = text::UpperAscii(text::Trim(line.substr(0, eq)));
-      const std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-      const auto* known = std::find_if(std::begin(kDpbTags), std::end(kDpbTags),
-                                       [&](const DpbTag& t) { return name == t.name; });
-      if (known == std::end(kDpbTags))
-        throw FirebirdError("Unknown connection parameter " + name, -901);
-      dpb->insertString(&status, known->tag, value.c_str());
-      status.Check();
-    }
-    dpb->insertInt(&status, isc_dpb_sql_dialect, dialect);
-    dpb->insertTag(&status, isc_dpb_utf8_filename);
-    status.Check();
-  } catch (...) {
-    dpb->dispose();
-    throw;
-  }
-  return dpb;
-}
 
 }  // namespace
 
@@ -65,12 +31,17 @@ Database::~Database() {
 void Database::Open() {
   if (Connected()) return;
   if (beforeConnect) beforeConnect(*this);
-  Firebird::IXpbBuilder* dpb = BuildDpb(params, sqlDialect);
+  detail::ParameterBlock dpb(Firebird::IXpbBuilder::DPB);
+  for (const std::string& line : params) {
+    const std::size_t eq = line.find('=');
+    const unsigned char tag = detail::TagOf(kDpbTags, line.substr(0, eq), "connection");
+    dpb.Text(tag, eq == std::string::npos ? std::string() : line.substr(eq + 1));
+  }
+  dpb.Integer(isc_dpb_sql_dialect, sqlDialect);
+  dpb.Tag(isc_dpb_utf8_filename);
   detail::Status status;
-  const unsigned char* buffer = dpb->getBuffer(&status);
-  const unsigned length = dpb->getBufferLength(&status);
-  attachment_ = detail::Provider()->attachDatabase(&status, databaseName.c_str(), length, buffer);
-  dpb->dispose();
+  attachment_ =
+      detail::Provider()->attachDatabase(&status, databaseName.c_str(), dpb.Length(), dpb.Buffer());
   if (status.Failed()) {
     attachment_ = nullptr;
     throw status.ToError();

@@ -6,19 +6,14 @@
 #include <cstdio>
 
 #include "platform/firebird/api.h"
+#include "platform/firebird/parameter_block.h"
 #include "platform/firebird/database.h"
 #include "platform/firebird/statement.h"
-#include "platform/text/win1250.h"
 
 namespace fb {
 namespace {
 
-struct TpbTag {
-  const char* name;
-  unsigned char tag;
-};
-
-constexpr TpbTag kTpbTags[] = {
+constexpr detail::ParameterTag kTpbTags[] = {
     {"READ_COMMITTED", isc_tpb_read_committed},
     {"REC_VERSION", isc_tpb_rec_version},
     {"NO_REC_VERSION", isc_tpb_no_rec_version},
@@ -54,31 +49,11 @@ void Transaction::SetDatabase(Database* database) {
 void Transaction::Start() {
   if (handle_) throw FirebirdError("Transaction is already active", -901);
   if (!database_) throw FirebirdError("Transaction has no database", -901);
+  detail::ParameterBlock tpb(Firebird::IXpbBuilder::TPB);
+  for (const std::string& p : params) tpb.Tag(detail::TagOf(kTpbTags, p, "transaction"));
+  Firebird::IAttachment* attachment = database_->Handle();
   detail::Status status;
-  Firebird::IXpbBuilder* tpb =
-      detail::Util()->getXpbBuilder(&status, Firebird::IXpbBuilder::TPB, nullptr, 0);
-  status.Check();
-  for (const std::string& p : params) {
-    const std::string name = text::UpperAscii(text::Trim(p));
-    const auto* known = std::find_if(std::begin(kTpbTags), std::end(kTpbTags),
-                                     [&](const TpbTag& t) { return name == t.name; });
-    if (known == std::end(kTpbTags)) {
-      tpb->dispose();
-      throw FirebirdError("Unknown transaction parameter " + name, -901);
-    }
-    tpb->insertTag(&status, known->tag);
-  }
-  const unsigned char* buffer = tpb->getBuffer(&status);
-  const unsigned length = tpb->getBufferLength(&status);
-  Firebird::IAttachment* attachment = nullptr;
-  try {
-    attachment = database_->Handle();
-  } catch (...) {
-    tpb->dispose();
-    throw;
-  }
-  handle_ = attachment->startTransaction(&status, length, buffer);
-  tpb->dispose();
+  handle_ = attachment->startTransaction(&status, tpb.Length(), tpb.Buffer());
   if (status.Failed()) {
     handle_ = nullptr;
     throw status.ToError();
