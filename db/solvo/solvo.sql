@@ -254,6 +254,141 @@ SET TERM ; ^
 
 
 /* ======================================================================
+   Dictionary
+   SLOWNIK holds the entries of Solvo's dictionaries, one type per
+   dictionary (IDTYPU; 18 = warehouses), per branch.  INFOSTRING carries a
+   short code beside the name (a warehouse's symbol).
+   SP_WYDAJDODAJPOZYCJESLOWNIKA returns the entry of a type with a given
+   name in a branch, adding it when there is none.
+   ====================================================================== */
+
+CREATE TABLE SLOWNIK (
+  ID              INTEGER NOT NULL,
+  IDTYPU          INTEGER NOT NULL,
+  NAZWA           VARCHAR(80) NOT NULL,
+  INFOSTRING      VARCHAR(80),
+  IDODDZIALU      INTEGER,
+  IDOPERATORA     INTEGER,
+  DATAWPISU       DATE,
+  CONSTRAINT PK_SLOWNIK PRIMARY KEY (ID)
+);
+
+/* The procedure looks entries up by type, branch and name. */
+CREATE INDEX IX_SLOWNIK_TYP_NAZWA ON SLOWNIK (IDTYPU, IDODDZIALU, NAZWA);
+
+CREATE GENERATOR GEN_SLOWNIK;
+
+SET TERM ^ ;
+
+CREATE OR ALTER PROCEDURE SP_WYDAJDODAJPOZYCJESLOWNIKA (
+  AIDTYPU      INTEGER,
+  ANAZWA       VARCHAR(80),
+  AIDODDZIALU  INTEGER,
+  AIDOPERATORA INTEGER)
+RETURNS (
+  AID          INTEGER)
+AS
+BEGIN
+  AID = NULL;
+  SELECT FIRST 1 ID FROM SLOWNIK
+  WHERE IDTYPU = :AIDTYPU AND NAZWA = :ANAZWA
+    AND IDODDZIALU IS NOT DISTINCT FROM :AIDODDZIALU
+  ORDER BY ID
+  INTO :AID;
+
+  IF (AID IS NULL) THEN
+  BEGIN
+    AID = GEN_ID(GEN_SLOWNIK, 1);
+    INSERT INTO SLOWNIK (ID, IDTYPU, NAZWA, IDODDZIALU, IDOPERATORA, DATAWPISU)
+    VALUES (:AID, :AIDTYPU, :ANAZWA, :AIDODDZIALU, :AIDOPERATORA, CURRENT_TIMESTAMP);
+  END
+END^
+
+SET TERM ; ^
+
+
+/* ======================================================================
+   Customers
+   KONTRAHENT: Solvo's customers.  SKROTNAZWY is the short name by which a
+   configuration names the customer that receives receipts
+   (KONFIMPORT.NAZWASKROTKON); ARC orders archived copies after the
+   current one (0).
+   ====================================================================== */
+
+CREATE TABLE KONTRAHENT (
+  ID              INTEGER NOT NULL,
+  SKROTNAZWY      VARCHAR(40),
+  PELNANAZWA      VARCHAR(255),
+  NIP             VARCHAR(20),
+  IDODDZIALU      INTEGER,
+  USUNIETY        SMALLINT DEFAULT 0 NOT NULL,
+  ARC             INTEGER DEFAULT 0 NOT NULL,
+  DATAWPISU       DATE,
+  CONSTRAINT PK_KONTRAHENT PRIMARY KEY (ID)
+);
+
+CREATE INDEX IX_KONTRAHENT_SKROTNAZWY ON KONTRAHENT (SKROTNAZWY, IDODDZIALU);
+
+CREATE GENERATOR GEN_KONTRAHENT;
+
+
+/* ======================================================================
+   Import hooks
+   Before and after an import phase the importer asks
+   SP_ON_BEFORE_I<suffix> and SP_ON_AFTER_I<suffix> (suffix _FAKHEAD for
+   invoice headers) with the configuration id; bit 0 of the before-hook's
+   ORESULT set skips the phase.  The answers come from HAKI_IMPORTU: a row
+   for the procedure's name and the configuration (or IDKONFIMPORT NULL
+   for every configuration); no row means ORESULT 0.
+   ====================================================================== */
+
+CREATE TABLE HAKI_IMPORTU (
+  NAZWAPROCEDURY  VARCHAR(63) NOT NULL,
+  IDKONFIMPORT    INTEGER,
+  ORESULT         INTEGER NOT NULL,
+  OMESSAGE        VARCHAR(255)
+);
+
+SET TERM ^ ;
+
+CREATE OR ALTER PROCEDURE SP_ON_BEFORE_I_FAKHEAD (
+  AIDKONFIMPORT INTEGER)
+RETURNS (
+  ORESULT  INTEGER,
+  OMESSAGE VARCHAR(255))
+AS
+BEGIN
+  ORESULT = 0;
+  OMESSAGE = '';
+  SELECT FIRST 1 ORESULT, COALESCE(OMESSAGE, '') FROM HAKI_IMPORTU
+  WHERE NAZWAPROCEDURY = 'SP_ON_BEFORE_I_FAKHEAD'
+    AND (IDKONFIMPORT = :AIDKONFIMPORT OR IDKONFIMPORT IS NULL)
+  ORDER BY IDKONFIMPORT NULLS LAST
+  INTO :ORESULT, :OMESSAGE;
+  SUSPEND;
+END^
+
+CREATE OR ALTER PROCEDURE SP_ON_AFTER_I_FAKHEAD (
+  AIDKONFIMPORT INTEGER)
+RETURNS (
+  ORESULT  INTEGER,
+  OMESSAGE VARCHAR(255))
+AS
+BEGIN
+  ORESULT = 0;
+  OMESSAGE = '';
+  SELECT FIRST 1 ORESULT, COALESCE(OMESSAGE, '') FROM HAKI_IMPORTU
+  WHERE NAZWAPROCEDURY = 'SP_ON_AFTER_I_FAKHEAD'
+    AND (IDKONFIMPORT = :AIDKONFIMPORT OR IDKONFIMPORT IS NULL)
+  ORDER BY IDKONFIMPORT NULLS LAST
+  INTO :ORESULT, :OMESSAGE;
+  SUSPEND;
+END^
+
+SET TERM ; ^
+
+
+/* ======================================================================
    Users and rights
    PLANER is the bootstrap account: it reads the administrator password
    from PARAMETRY and registers its connection, nothing more.  Its
