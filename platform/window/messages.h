@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/window/message_loop.h"
 
@@ -57,6 +58,9 @@ class Window {
   Handler handler_;
   Handle handle_ = 0;
   int listenFd_ = -1;
+  std::string socketPath_;
+  std::string captionPath_;
+  std::thread::id ownerThread_;
   void OnReadable();
 };
 
@@ -65,13 +69,16 @@ inline constexpr std::chrono::milliseconds kDefaultSendTimeout{120'000};
 
 // Delivers the message and waits for the handler's result. Returns nullopt
 // when the window does not exist, is gone, or does not answer in time; never
-// hangs beyond the timeout. Any thread.
+// hangs beyond the timeout. Any thread. Sent from the thread that owns the
+// window, the message is handled at once on that thread, after the messages
+// already queued for the window (its loop cannot run while the thread waits).
 std::optional<std::int64_t> SendMessage(Handle to, std::uint32_t msg, std::int64_t wParam,
                                         std::int64_t lParam,
                                         std::chrono::milliseconds timeout = kDefaultSendTimeout);
 
 // The same with a text: the layer assigns an atom for it, puts the atom in
-// wParam and the text's length in characters in lParam.
+// wParam and the text's length in characters in lParam. A text over 1 MiB is
+// not sent (nullopt).
 std::optional<std::int64_t> SendTextMessage(
     Handle to, std::uint32_t msg, const std::string& text,
     std::chrono::milliseconds timeout = kDefaultSendTimeout);
@@ -82,15 +89,20 @@ std::optional<std::int64_t> SendTextMessage(
 bool PostMessage(Handle to, std::uint32_t msg, std::int64_t wParam, std::int64_t lParam);
 
 // The handle of a live window with exactly this caption, 0 when there is
-// none. Entries whose process has gone are removed on the way.
+// none (one of them when several have it). Entries whose process has gone are
+// removed on the way.
 Handle FindWindow(const std::string& caption);
 
 // The text of an atom received with a text message in this process, and its
-// removal; an unknown atom gives nullopt.
+// removal; an unknown atom gives nullopt. Atom numbers are assigned by each
+// sending process, so two senders may use the same number: the text received
+// last under a number replaces the earlier one.
 std::optional<std::string> GetAtomText(std::int64_t atom);
 void DeleteAtom(std::int64_t atom);
 
-// The window directory in use (created on first use).
+// The window directory in use (created on first use). Raises std::system_error
+// when it cannot be created, or is not a directory of this user that others
+// cannot enter.
 std::string WindowDirectory();
 
 }  // namespace win
