@@ -50,9 +50,9 @@ void Query::SetParamCheck(bool check) {
 void Query::Parse() {
   if (parsed_) return;
   if (paramCheck_) {
-    parsedSql_ = ParseNamedParameters(sql_);
+    parsedSql_ = sql::ParseNamedParameters(sql_);
   } else {
-    parsedSql_ = ParsedSql{sql_, {}};
+    parsedSql_ = sql::ParsedSql{sql_, {}};
   }
   params_.clear();
   params_.reserve(parsedSql_.parameters.size());
@@ -71,7 +71,7 @@ void Query::Parse() {
 Value& Query::ParamByName(std::string_view name) {
   Parse();
   for (auto& p : params_) {
-    if (SameName(p.Name(), name)) return p;
+    if (sql::SameName(p.Name(), name)) return p;
   }
   throw FirebirdError("Parameter " + std::string(name) + " not found", -206);
 }
@@ -155,7 +155,7 @@ const Value& Query::Field(std::size_t index) const {
 const Value& Query::FieldByName(std::string_view name) const {
   const auto& columns = OutputColumns();
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (SameName(columns[i].name, name)) return Field(i);
+    if (sql::SameName(columns[i].name, name)) return Field(i);
   }
   throw FirebirdError("Field " + std::string(name) + " not found", -206);
 }

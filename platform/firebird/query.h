@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/firebird/sql_params.h"
 #include "platform/firebird/statement.h"
+#include "platform/sql/named_parameters.h"
 
 namespace fb {
 
@@ -64,7 +64,7 @@ class Query : public Statement {
   std::string sql_;
   bool paramCheck_ = true;
   bool parsed_ = false;
-  ParsedSql parsedSql_;
+  sql::ParsedSql parsedSql_;
   std::vector<Value> params_;
   std::vector<const Value*> bound_;
   // Rows read ahead of the current one by FetchAll.

@@ -2,7 +2,7 @@
 
 #include "platform/firebird/error.h"
 #include "platform/firebird/query.h"
-#include "platform/firebird/sql_params.h"
+#include "platform/sql/named_parameters.h"
 #include "platform/text/win1250.h"
 
 namespace fb {
@@ -77,7 +77,7 @@ Value& StoredProc::Params(std::size_t index) {
 Value& StoredProc::ParamByName(std::string_view name) {
   if (!described_) Prepare();
   for (auto& p : params_) {
-    if (SameName(p.Name(), name)) return p;
+    if (sql::SameName(p.Name(), name)) return p;
   }
   throw FirebirdError("Procedure " + name_ + " has no parameter " + std::string(name), -206);
 }

@@ -1,8 +1,8 @@
-#include "platform/firebird/sql_params.h"
+#include "platform/sql/named_parameters.h"
 
 #include <gtest/gtest.h>
 
-namespace fb {
+namespace sql {
 namespace {
 
 TEST(ParseNamedParameters, RepeatedNameSharesOneParameterWithEveryPosition) {
@@ -31,6 +31,7 @@ TEST(ParseNamedParameters, LeavesLiteralsIdentifiersAndCommentsAlone) {
       {"SELECT 1 FROM T WHERE A = ? AND B = :B", "SELECT 1 FROM T WHERE A = ? AND B = ?", 1},
       {"SELECT CAST(X AS TIME) FROM T WHERE Y = :1", "SELECT CAST(X AS TIME) FROM T WHERE Y = :1",
        0},
+      {"SELECT X::int FROM T WHERE Y = :Y::date", "SELECT X::int FROM T WHERE Y = ?::date", 1},
   };
   for (const Case& c : cases) {
     const ParsedSql p = ParseNamedParameters(c.sql);
@@ -51,4 +52,4 @@ TEST(SameName, IgnoresAsciiCaseOnly) {
 }
 
 }  // namespace
-}  // namespace fb
+}  // namespace sql

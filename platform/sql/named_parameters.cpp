@@ -1,8 +1,8 @@
-#include "platform/firebird/sql_params.h"
+#include "platform/sql/named_parameters.h"
 
 #include <cctype>
 
-namespace fb {
+namespace sql {
 namespace {
 
 bool IsNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
@@ -63,6 +63,10 @@ ParsedSql ParseNamedParameters(std::string_view sql) {
       result.text += c;
       ++position;
       ++i;
+    } else if (c == ':' && i + 1 < sql.size() && sql[i + 1] == ':') {
+      // A cast (x::int), not a parameter.
+      result.text.append("::");
+      i += 2;
     } else if (c == ':' && i + 1 < sql.size() && IsNameStart(sql[i + 1])) {
       std::size_t end = i + 1;
       while (end < sql.size() && IsNameChar(sql[end])) ++end;
@@ -83,4 +87,4 @@ ParsedSql ParseNamedParameters(std::string_view sql) {
   return result;
 }
 
-}  // namespace fb
+}  // namespace sql
