@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "app/komunikaty_okna.h"
 #include "importcore/bledy.h"
@@ -144,8 +145,12 @@ void TFppCS::ZapiszLog(bool pracuje) {
   const std::string nazwa =
       CzescOddzialu() +
       (pracuje ? std::string("PRACUJE") : formats::FormatDateTime("yyyy-mm-dd_hh.nn", dt::Now()));
-  if (Opcje.LogSzczegolowy || pracuje)
+  if (Opcje.LogSzczegolowy || pracuje) {
+    // A log directory that does not exist yet is made rather than the log lost.
+    std::error_code ignored;
+    std::filesystem::create_directories(KatalogLogu(), ignored);
     sys::ReplaceTextFile(KatalogLogu() + PrefiksLogu() + nazwa + ".log", BuforLogu);
+  }
 }
 
 void TFppCS::Sledz(const std::string& krok) {

@@ -38,7 +38,9 @@ class TFppCS {
   // Asks the thread to stop; the phases test Przerwany() between records.
   void Terminate() { przerwany_ = true; }
   bool Przerwany() const { return przerwany_; }
-  // True once the end handler has run.
+  // True once Resume() has started the thread, and once the end handler
+  // has run.
+  bool Uruchomiony() const { return watek_.joinable() || zakonczony_; }
   bool Zakonczony() const { return zakonczony_; }
 
   // The run log and the messages to the host.

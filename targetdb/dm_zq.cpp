@@ -9,12 +9,17 @@ TDMZQ::TDMZQ(TNazwaBazy nazwa, TPassDM& pass)
       T_BLOKADY(&BazaDanych, fb::EndAction::Rollback),
       QueryR(&BazaDanych, &TransactionR),
       SP_ZALOZBLOKADE(&BazaDanych, &T_BLOKADY, "SP_ZALOZBLOKADE"),
+      IBSP_BeforeAfter(&BazaDanych, &Transaction),
+      IBSPSL(&BazaDanych, &Transaction, "SP_WYDAJDODAJPOZYCJESLOWNIKA"),
+      UpdateSlownik(&BazaDanych, &Transaction),
       nazwa_(std::move(nazwa)),
       pass_(pass) {
   BazaDanych.sqlDialect = 1;
   TransactionR.params = {"read_committed", "rec_version", "nowait"};
   T_BLOKADY.params = {"read_committed", "rec_version", "nowait"};
   QueryR.SetSql({"select 1 from operator"});
+  UpdateSlownik.SetSql(
+      {"UPDATE SLOWNIK", "SET INFOSTRING = :INFOSTRING", "WHERE ID = :ID", "AND INFOSTRING <> :INFOSTRING"});
   BazaDanych.beforeConnect = [this](fb::Database& baza) {
     baza.databaseName = nazwa_.DBHOST + nazwa_.DBPATH + nazwa_.DBFILE;
   };

@@ -44,6 +44,11 @@ class TDMZQ {
   fb::Transaction T_BLOKADY;
   fb::Query QueryR;
   fb::StoredProc SP_ZALOZBLOKADE;
+  // The Solvo hooks before and after a phase, on the shared transaction.
+  fb::Query IBSP_BeforeAfter;
+  // Warehouses: the dictionary entry and its symbol.
+  fb::StoredProc IBSPSL;
+  fb::Query UpdateSlownik;
 
  private:
   TNazwaBazy nazwa_;
