@@ -257,7 +257,8 @@ SET TERM ; ^
    Dictionary
    SLOWNIK holds the entries of Solvo's dictionaries, one type per
    dictionary (IDTYPU; 18 = warehouses), per branch.  INFOSTRING carries a
-   short code beside the name (a warehouse's symbol).
+   short code beside the name (a warehouse's symbol); it is never NULL, so
+   that "INFOSTRING <> :symbol" also holds for an entry just added.
    SP_WYDAJDODAJPOZYCJESLOWNIKA returns the entry of a type with a given
    name in a branch, adding it when there is none.
    ====================================================================== */
@@ -266,7 +267,7 @@ CREATE TABLE SLOWNIK (
   ID              INTEGER NOT NULL,
   IDTYPU          INTEGER NOT NULL,
   NAZWA           VARCHAR(80) NOT NULL,
-  INFOSTRING      VARCHAR(80),
+  INFOSTRING      VARCHAR(80) DEFAULT '' NOT NULL,
   IDODDZIALU      INTEGER,
   IDOPERATORA     INTEGER,
   DATAWPISU       DATE,

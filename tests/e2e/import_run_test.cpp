@@ -1,46 +1,193 @@
 // Whole runs through solvo-host and the importer, as an administrator starts
-// them: a Solvo database, a configuration, the transcript of the host.
+// them: a Subiekt GT stand-in, a Solvo database, a configuration, and the
+// host's transcript.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "tests/support/host_run.h"
 #include "tests/support/solvo_test_db.h"
+#include "tests/support/subiekt_test_db.h"
 
 namespace {
 
 using testing_support::HostRun;
 using testing_support::RunHost;
 using testing_support::SolvoTestDb;
+using testing_support::SubiektTestDb;
+
+std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
 class ImportRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    db_ = SolvoTestDb::Create(::testing::UnitTest::GetInstance()->current_test_info()->name(),
-                              true);
+  void SetUp() override { solvo_ = SolvoTestDb::Create(TestName()); }
+
+  std::string LogDir() const { return solvo_->Directory() + "/log/"; }
+  // Configuration 5 reading `dsn`, with extra columns set by `ustawienia`.
+  void Configure(const std::string& dsn, const std::string& ustawienia = "") {
+    solvo_->Execute(
+        {"INSERT INTO KONFIMPORT (IDKONFIMPORT, IDODDZIALU, IDOPERATORA, SERWER, "
+         "LOGIN, HASLO, OPCJE, OPCJEIMPORTU, OPCJEAKTUALIZACJI, KATALOG1, "
+         "OKRESANALIZY, WERSJAZRODLA) VALUES (5, 1, 1, '" +
+         dsn + "', 'subiekt', 'subiekt', 0, 0, 0, '" + LogDir() + "', 12, 1)"});
+    if (!ustawienia.empty())
+      solvo_->Execute({"UPDATE KONFIMPORT SET " + ustawienia + " WHERE IDKONFIMPORT = 5"});
   }
-  HostRun Run(const std::string& extra) {
-    return RunHost(db_->Directory() + "/run", "--db '" + db_->ConnectString() + "' " + extra);
+  HostRun Run(const std::string& extra = "--config 5") {
+    return RunHost(solvo_->Directory() + "/run",
+                   "--db '" + solvo_->ConnectString() + "' --session 3 " + extra);
   }
-  std::unique_ptr<SolvoTestDb> db_;
+  static std::int64_t EndParam(const HostRun& run) {
+    const auto koniec = run.Named("WM_IMPORT_KONIEC");
+    return koniec.size() == 1 ? koniec[0]->wParam : -1;
+  }
+
+  std::unique_ptr<SolvoTestDb> solvo_;
 };
 
 TEST_F(ImportRunTest, ConfigurationWithoutARowIsStartErrorOneWithAnEmptyText) {
-  const HostRun run = Run("--config 77 --session 3");
+  const HostRun run = Run("--config 77");
   EXPECT_EQ(run.exitCode, 1) << run.out;
-  ASSERT_FALSE(run.transcript.empty()) << run.out;
-  EXPECT_EQ(run.transcript.front().name, "START_RESULT");
-  EXPECT_EQ(run.transcript.front().result, 0);
+  ASSERT_EQ(run.Named("START_RESULT").size(), 1u) << run.out;
+  EXPECT_EQ(run.Named("START_RESULT")[0]->result, 0);
   const auto lines = run.LogLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[0], "Występił problem z połączenie z bazą Subiekt'a ()");
   EXPECT_EQ(lines[1], " ");  // the empty start error text
   EXPECT_TRUE(run.HasLogLine("IMPORT PRZERWANY!"));
-  const auto koniec = run.Named("WM_IMPORT_KONIEC");
-  ASSERT_EQ(koniec.size(), 1u);
-  EXPECT_EQ(koniec[0]->wParam, 1);
-  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM BLOKADY"), "0");
+  EXPECT_EQ(EndParam(run), 1);
+  EXPECT_EQ(solvo_->Scalar("SELECT COUNT(*) FROM BLOKADY"), "0");
+}
+
+TEST_F(ImportRunTest, UnknownDataSourceIsStartErrorOneWithoutRunTimesOrLock) {
+  Configure("nie_ma_takiego_zrodla");
+  const HostRun run = Run();
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  const auto lines = run.LogLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Występił problem z połączenie z bazą Subiekt'a (nie_ma_takiego_zrodla)");
+  EXPECT_NE(lines[1].find("nie_ma_takiego_zrodla"), std::string::npos) << lines[1];
+  EXPECT_EQ(EndParam(run), 1);
+  EXPECT_EQ(solvo_->Scalar("SELECT COUNT(*) FROM KONFIMPORT WHERE DATAOSTATNIEGO IS NOT NULL"),
+            "0");
+  EXPECT_EQ(solvo_->Scalar("SELECT COUNT(*) FROM BLOKADY"), "0");
+}
+
+class ImportWithSourceTest : public ImportRunTest {
+ protected:
+  void SetUp() override {
+    ImportRunTest::SetUp();
+    subiekt_ = SubiektTestDb::Create("e2e");
+  }
+  std::unique_ptr<SubiektTestDb> subiekt_;
+};
+
+TEST_F(ImportWithSourceTest, FullImportWithEveryOptionOffImportsTheWarehouses) {
+  Configure(subiekt_->Dsn());
+  const HostRun run = Run("--config 5 --op 550");
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_GT(run.Named("START_RESULT").at(0)->result, 0);  // the lock id
+  EXPECT_TRUE(run.HasLogLine("  Połączenie testowe OK."));
+  EXPECT_TRUE(run.HasLogLine("  Ustawienia (5/3/" +
+                             std::to_string(run.Named("START_RESULT").at(0)->result) + "/1):"));
+  EXPECT_TRUE(run.HasLogLine("Pobrano informację o 5 magazynach"));
+  EXPECT_EQ(run.LogLines().back(), "Cały import zakończony pomyślnie!");
+  EXPECT_TRUE(run.Named("WM_ETAP").empty());
+  EXPECT_EQ(EndParam(run), 0);
+  EXPECT_EQ(solvo_->Scalar("SELECT LIST(INFOSTRING, '|') FROM (SELECT INFOSTRING FROM SLOWNIK "
+                           "WHERE IDTYPU = 18 ORDER BY ID)"),
+            "MAG|MAG2|MAG 3|MAG'4|SKLEP");
+  EXPECT_EQ(solvo_->Scalar("SELECT COUNT(*) FROM KONFIMPORT WHERE DATAOSTATNIEGO IS NOT NULL "
+                           "AND DATANASTEPNEGO IS NOT NULL AND DATAURUCHOMIENA IS NOT NULL"),
+            "1");
+  EXPECT_EQ(solvo_->Scalar("SELECT COUNT(*) FROM BLOKADY WHERE TYPOBIEKTU = 105 AND "
+                           "IDOBIEKTU = 5 AND IDSESJI = 3"),
+            "1");
+  // No detailed log: a finished run leaves no log file behind.
+  EXPECT_TRUE(!std::filesystem::exists(LogDir()) || std::filesystem::is_empty(LogDir()));
+}
+
+TEST_F(ImportWithSourceTest, ChosenWarehousesRestrictTheRun) {
+  struct Case {
+    const char* magazynDef;
+    const char* summary;
+  };
+  const Case cases[] = {
+      {"MAG, \"MAG 3\", NIEMA", "Pobrano informację o 2 magazynach"},
+      {"MAG'4", "Pobrano informację o 1 magazynie"},
+      {"x') OR ('1'='1", "Pobrano informację o 0 magazynach"},
+  };
+  Configure(subiekt_->Dsn());
+  for (const Case& c : cases) {
+    std::string quoted;
+    for (const char* p = c.magazynDef; *p; ++p)
+      quoted += *p == '\'' ? std::string("''") : std::string(1, *p);
+    solvo_->Execute({"UPDATE KONFIMPORT SET MAGAZYNDEF = '" + quoted + "'"});
+    solvo_->Execute({"DELETE FROM BLOKADY"});
+    const HostRun run = Run();
+    EXPECT_EQ(run.exitCode, 0) << c.magazynDef << run.out;
+    EXPECT_TRUE(run.HasLogLine(c.summary)) << c.magazynDef;
+  }
+}
+
+TEST_F(ImportWithSourceTest, RefusedLockReportsAnotherImport) {
+  Configure(subiekt_->Dsn());
+  solvo_->Execute(
+      {"INSERT INTO BLOKADY (IDBLOKADY, TYPOBIEKTU, IDOBIEKTU, IDSESJI) "
+       "VALUES (GEN_ID(GEN_BLOKADY, 1), 105, 5, 99)"});
+  const HostRun run = Run();
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_EQ(run.Named("START_RESULT").at(0)->result, 0);
+  EXPECT_EQ(run.LogLines().at(0), "Jest uruchomiony inny import. Proszę spróbować za chwilę.");
+  EXPECT_EQ(run.Named("WM_INNY_IMPORT").size(), 1u);
+  EXPECT_EQ(EndParam(run), 1);
+  // The run times were written before the lock was asked for.
+  EXPECT_EQ(solvo_->Scalar("SELECT COUNT(*) FROM KONFIMPORT WHERE DATAOSTATNIEGO IS NOT NULL"),
+            "1");
+}
+
+TEST_F(ImportWithSourceTest, FailedConnectionTestStopsTheRun) {
+  SubiektTestDb::AddDataSource("bez_tabel_" + std::to_string(getpid()), "postgres");
+  Configure("bez_tabel_" + std::to_string(getpid()));
+  const HostRun run = Run();
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  bool bladPolaczenia = false;
+  for (const auto& l : run.LogLines())
+    bladPolaczenia |= l.rfind("  Błąd podczas połączenia: \r\n  Błąd systemowy: ", 0) == 0;
+  EXPECT_TRUE(bladPolaczenia);
+  EXPECT_TRUE(run.HasLogLine("IMPORT PRZERWANY!"));
+  EXPECT_EQ(EndParam(run), 1);
+}
+
+TEST_F(ImportWithSourceTest, ErrorWhilePreparingTheRunIsReportedAndStopsIt) {
+  Configure(subiekt_->Dsn(), "NAZWASKROTKON = 'DETAL'");
+  solvo_->Execute({"DROP TABLE KONTRAHENT"});
+  const HostRun run = Run();
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  const auto bledy = run.Named("WM_BLAD");
+  ASSERT_EQ(bledy.size(), 1u) << run.out;
+  EXPECT_EQ(bledy[0]->text->rfind("Podczas pracy wystąpił wyjątek: \r\n", 0), 0u);
+  EXPECT_NE(bledy[0]->text->find("\r\nFirebirdError"), std::string::npos);
+  EXPECT_FALSE(run.HasLogLine("Cały import zakończony pomyślnie!"));
+  EXPECT_EQ(EndParam(run), 1);
+}
+
+TEST_F(ImportWithSourceTest, DetailedLogLeavesTheFinalLogWithEveryWarehouse) {
+  Configure(subiekt_->Dsn(), "OPCJE = 1");
+  const HostRun run = Run();
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  std::vector<std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(LogDir()))
+    files.push_back(e.path().filename().string());
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].rfind("subiektGT_ODDZIAL#1_", 0), 0u) << files[0];
+  std::ifstream in(LogDir() + files[0]);
+  const std::string log((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(log.find("MAG_ID MAG_SYMBOL MAG_NAZWA IDSOLVO\n\"1\" \"MAG\" "), std::string::npos)
+      << log;
 }
 
 }  // namespace

@@ -38,14 +38,22 @@ std::optional<std::string> StringAt(const std::string& line, const std::string& 
     const char e = line[i + 1];
     i += 2;
     switch (e) {
-      case 'n': value += '\n'; break;
-      case 'r': value += '\r'; break;
-      case 't': value += '\t'; break;
+      case 'n':
+        value += '\n';
+        break;
+      case 'r':
+        value += '\r';
+        break;
+      case 't':
+        value += '\t';
+        break;
       case 'u':
         AppendUtf8(value, static_cast<unsigned>(std::stoul(line.substr(i, 4), nullptr, 16)));
         i += 4;
         break;
-      default: value += e; break;
+      default:
+        value += e;
+        break;
     }
   }
   return value;
@@ -107,7 +115,8 @@ HostRun RunHost(const std::string& workDir, const std::string& arguments) {
   HostRun run;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   std::ifstream in(transcript);
-  for (std::string line; std::getline(in, line);) run.transcript.push_back(ParseTranscriptLine(line));
+  for (std::string line; std::getline(in, line);)
+    run.transcript.push_back(ParseTranscriptLine(line));
   std::ifstream outIn(output);
   std::stringstream text;
   text << outIn.rdbuf();
