@@ -3,9 +3,6 @@
 // in place.
 #include "subiektgt/th_subiekt_imp.h"
 
-int TThSubiektImp::ImportujTowary(std::int64_t) { return -1; }
-int TThSubiektImp::ImportujKontrahentow(std::int64_t) { return -1; }
-int TThSubiektImp::ImportujKontakty(std::int64_t) { return -1; }
 void TThSubiektImp::ImportujFakHead() {}
 int TThSubiektImp::ImportujFakDetail(std::int64_t) { return -1; }
 int TThSubiektImp::ImportujFakWplaty(std::int64_t) { return -1; }

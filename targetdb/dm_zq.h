@@ -46,6 +46,10 @@ class TDMZQ {
   fb::StoredProc SP_ZALOZBLOKADE;
   // The Solvo hooks before and after a phase, on the shared transaction.
   fb::Query IBSP_BeforeAfter;
+  // The import procedures of the master data.
+  fb::StoredProc IBSPTW;  // SP_IMPORTUJTOWAR
+  fb::StoredProc IBSPKH;  // SP_IMPORTUJKONTRAHENTA
+  fb::StoredProc IBSPKO;  // SP_IMPORTKONTAKTY
   // Warehouses: the dictionary entry and its symbol.
   fb::StoredProc IBSPSL;
   fb::Query UpdateSlownik;
