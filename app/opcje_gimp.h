@@ -60,6 +60,8 @@ struct TOpcjeGImp {
   std::int32_t SzukacFaktKlucz = 0;
   std::int32_t NieDodajNowego = 0;
   std::string MagazynDef;
+  // The additional options passed to the product procedure; fixed.
+  std::int32_t DodatkoweOpcje = 127;
 };
 
 // The three option masks decoded into the flags above.
