@@ -54,17 +54,7 @@ void Query::Parse() {
   } else {
     parsedSql_ = sql::ParsedSql{sql_, {}};
   }
-  params_.clear();
-  params_.reserve(parsedSql_.parameters.size());
-  std::size_t markers = 0;
-  for (const auto& p : parsedSql_.parameters) {
-    params_.emplace_back(p.name);
-    for (unsigned pos : p.positions) markers = std::max<std::size_t>(markers, pos + 1);
-  }
-  bound_.assign(markers, nullptr);
-  for (std::size_t i = 0; i < parsedSql_.parameters.size(); ++i) {
-    for (unsigned pos : parsedSql_.parameters[i].positions) bound_[pos] = &params_[i];
-  }
+  sql::BindByName(parsedSql_, params_, bound_);
   parsed_ = true;
 }
 

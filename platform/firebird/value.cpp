@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/firebird/error.h"
+#include "platform/sql/named_parameters.h"
 #include "platform/text/win1250.h"
 #include "platform/time/formats.h"
 
@@ -13,21 +14,11 @@ namespace {
 // Text sent where a number is expected: either decimal separator is taken,
 // so that "12.5" and "12,5" both read as twelve and a half.
 double ParseNumber(const std::string& name, const std::string& text) {
-  std::string s = text::Trim(text);
-  for (char& c : s) {
-    if (c == ',') c = '.';
-  }
-  std::size_t used = 0;
-  double v = 0;
-  try {
-    v = std::stod(s, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (s.empty() || used != s.size())
+  const std::optional<double> v = sql::ParseDecimal(text);
+  if (!v)
     throw FirebirdError(
         "'" + text + "' is not a valid number" + (name.empty() ? "" : " for " + name), -413);
-  return v;
+  return *v;
 }
 
 // Halves away from zero, as the server converts a number to an integer.

@@ -49,18 +49,8 @@ void Query::SetSqlText(std::string_view text) {
 void Query::Parse() {
   if (parsed_) return;
   parsedSql_ = sql::ParseNamedParameters(sql_);
-  params_.clear();
-  params_.reserve(parsedSql_.parameters.size());
-  std::size_t markers = 0;
-  for (const auto& p : parsedSql_.parameters) {
-    params_.emplace_back(p.name);
-    for (unsigned pos : p.positions) markers = std::max<std::size_t>(markers, pos + 1);
-  }
   // Plain '?' markers have no name and stay NULL.
-  markers_.assign(markers, nullptr);
-  for (std::size_t i = 0; i < parsedSql_.parameters.size(); ++i) {
-    for (unsigned pos : parsedSql_.parameters[i].positions) markers_[pos] = &params_[i];
-  }
+  sql::BindByName(parsedSql_, params_, markers_);
   parsed_ = true;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/odbc/error.h"
 #include "platform/odbc/query.h"
 #include "platform/odbc/statement.h"
+#include "platform/sql/named_parameters.h"
 #include "platform/text/win1250.h"
 #include "platform/time/formats.h"
 
@@ -16,20 +17,9 @@ namespace {
 // Text read as a number takes either decimal separator, so that "12.5" and
 // "12,5" both read as twelve and a half.
 double ParseNumber(const std::string& field, std::string_view text) {
-  std::string s = text::Trim(text);
-  for (char& c : s) {
-    if (c == ',') c = '.';
-  }
-  std::size_t used = 0;
-  double v = 0;
-  try {
-    v = std::stod(s, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (s.empty() || used != s.size())
-    throw Error("'" + std::string(text) + "' is not a valid number for " + field);
-  return v;
+  const std::optional<double> v = sql::ParseDecimal(text);
+  if (!v) throw Error("'" + std::string(text) + "' is not a valid number for " + field);
+  return *v;
 }
 
 std::int64_t ToInteger(const std::string& field, double v) {

@@ -1,6 +1,7 @@
 #include "platform/sql/named_parameters.h"
 
 #include <cctype>
+#include <stdexcept>
 
 namespace sql {
 namespace {
@@ -85,6 +86,27 @@ ParsedSql ParseNamedParameters(std::string_view sql) {
     }
   }
   return result;
+}
+
+std::optional<double> ParseDecimal(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  std::string s(text.substr(begin, end - begin));
+  for (char& c : s) {
+    if (c == ',') c = '.';
+  }
+  if (s.empty()) return std::nullopt;
+  std::size_t used = 0;
+  double v = 0;
+  try {
+    v = std::stod(s, &used);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  if (used != s.size()) return std::nullopt;
+  return v;
 }
 
 }  // namespace sql
