@@ -190,4 +190,26 @@ TEST_F(ImportWithSourceTest, DetailedLogLeavesTheFinalLogWithEveryWarehouse) {
       << log;
 }
 
+TEST_F(ImportWithSourceTest, CtrlCInTheHostStopsTheRun) {
+  // Enough warehouses that the phase is still running when the host is told
+  // to stop.
+  subiekt_->Execute(
+      "INSERT INTO dbo.sl_magazyn (mag_id, mag_symbol, mag_nazwa) SELECT 1000 + n, 'M' || n, "
+      "'Magazyn ' || n FROM generate_series(1, 40000) n");
+  Configure(subiekt_->Dsn(), "OPCJEIMPORTU = 2");  // products on: its phase code follows
+  const HostRun run = testing_support::RunHostInterrupted(
+      solvo_->Directory() + "/run",
+      "--db '" + solvo_->ConnectString() + "' --session 3 --config 5 --op 550",
+      "\"name\": \"WM_POSTEP\", \"wParam\": 2");
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_TRUE(run.HasLogLine("IMPORT PRZERWANY!"));
+  EXPECT_FALSE(run.HasLogLine("Cały import zakończony pomyślnie!"));
+  for (const auto& line : run.LogLines())
+    EXPECT_EQ(line.rfind("Pobrano informację o ", 0), std::string::npos);
+  // The code of the next enabled phase is still announced, then the run ends.
+  ASSERT_EQ(run.Named("WM_ETAP").size(), 1u);
+  EXPECT_EQ(run.Named("WM_ETAP")[0]->wParam, 502);
+  EXPECT_EQ(EndParam(run), 1);
+}
+
 }  // namespace

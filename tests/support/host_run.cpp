@@ -1,6 +1,8 @@
 #include "tests/support/host_run.h"
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -102,26 +104,63 @@ std::vector<const TranscriptEntry*> HostRun::Named(const std::string& name) cons
   return found;
 }
 
-HostRun RunHost(const std::string& workDir, const std::string& arguments) {
-  std::filesystem::create_directories(workDir);
-  const std::string transcript = workDir + "/transcript.jsonl";
-  const std::string output = workDir + "/host.out";
-  std::filesystem::remove(transcript);
-  const std::string command = "cd '" + workDir + "' && SOLVO_WINDOWS_DIR='" + workDir +
-                              "/windows' timeout 120 '" + SOLVO_HOST_PATH + "' run --importer '" +
-                              IMPORTER_PATH + "' --transcript '" + transcript + "' " + arguments +
-                              " >'" + output + "' 2>&1 </dev/null";
-  const int status = std::system(command.c_str());
+namespace {
+
+std::string HostCommand(const std::string& workDir, const std::string& arguments) {
+  return "cd '" + workDir + "' && SOLVO_WINDOWS_DIR='" + workDir + "/windows' exec timeout 120 '" +
+         SOLVO_HOST_PATH + "' run --importer '" + IMPORTER_PATH + "' --transcript '" + workDir +
+         "/transcript.jsonl' " + arguments + " >'" + workDir + "/host.out' 2>&1 </dev/null";
+}
+
+HostRun Collect(const std::string& workDir, int status) {
   HostRun run;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream in(transcript);
+  std::ifstream in(workDir + "/transcript.jsonl");
   for (std::string line; std::getline(in, line);)
     run.transcript.push_back(ParseTranscriptLine(line));
-  std::ifstream outIn(output);
+  std::ifstream outIn(workDir + "/host.out");
   std::stringstream text;
   text << outIn.rdbuf();
   run.out = text.str();
   return run;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+HostRun RunHost(const std::string& workDir, const std::string& arguments) {
+  std::filesystem::create_directories(workDir);
+  std::filesystem::remove(workDir + "/transcript.jsonl");
+  const int status = std::system(HostCommand(workDir, arguments).c_str());
+  return Collect(workDir, status);
+}
+
+HostRun RunHostInterrupted(const std::string& workDir, const std::string& arguments,
+                           const std::string& trigger) {
+  std::filesystem::create_directories(workDir);
+  std::filesystem::remove(workDir + "/transcript.jsonl");
+  const std::string command = HostCommand(workDir, arguments);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // timeout runs solvo-host as its child: the signal goes to the whole group
+  // that timeout leads.
+  for (int i = 0; i < 600; ++i) {
+    if (ReadFile(workDir + "/transcript.jsonl").find(trigger) != std::string::npos) break;
+    int early = 0;
+    if (waitpid(pid, &early, WNOHANG) == pid) return Collect(workDir, early);
+    usleep(100'000);
+  }
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return Collect(workDir, status);
 }
 
 }  // namespace testing_support

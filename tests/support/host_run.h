@@ -33,6 +33,11 @@ struct HostRun {
 // window directory and a transcript of its own under `workDir`.
 HostRun RunHost(const std::string& workDir, const std::string& arguments);
 
+// The same, but once the transcript holds `trigger` the host gets Ctrl-C
+// (SIGINT), as a person stopping the run would.
+HostRun RunHostInterrupted(const std::string& workDir, const std::string& arguments,
+                           const std::string& trigger);
+
 // One transcript line parsed (only the keys the transcript writes).
 TranscriptEntry ParseTranscriptLine(const std::string& line);
 
