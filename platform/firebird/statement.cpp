@@ -5,6 +5,7 @@
 #include "platform/firebird/api.h"
 #include "platform/firebird/database.h"
 #include "platform/firebird/transaction.h"
+#include "platform/text/win1250.h"
 
 namespace fb {
 
@@ -68,7 +69,10 @@ void Statement::Prepare(const std::string& sql) {
   if (!transaction_) throw FirebirdError("Statement has no transaction", -901);
   detail::Status status;
   Firebird::ITransaction* tra = transaction_->Handle();
-  statement_ = database_->Handle()->prepare(&status, tra, 0, sql.c_str(),
+  // The statement text travels in the connection's character set, like
+  // every other text.
+  const std::string serverText = text::Utf8ToWin1250(sql);
+  statement_ = database_->Handle()->prepare(&status, tra, 0, serverText.c_str(),
                                             static_cast<unsigned>(database_->sqlDialect),
                                             Firebird::IStatement::PREPARE_PREFETCH_METADATA);
   status.Check();

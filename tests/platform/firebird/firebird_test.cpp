@@ -146,6 +146,15 @@ TEST_F(FirebirdTest, PolishLettersAndForeignCharactersCrossTheConnection) {
   EXPECT_EQ(q.FieldByName("OPIS").AsString(), "Łódź – ? ?");
 }
 
+TEST_F(FirebirdTest, PolishLettersInTheStatementTextItself) {
+  database_.Open();
+  fb::Query q(&database_, &transaction_);
+  q.SetSql({"SELECT 'Łódź' AS MIASTO, OCTET_LENGTH('Łódź') AS BAJTY FROM RDB$DATABASE"});
+  q.Open();
+  EXPECT_EQ(q.FieldByName("MIASTO").AsString(), "Łódź");
+  EXPECT_EQ(q.FieldByName("BAJTY").AsInteger(), 4);
+}
+
 TEST_F(FirebirdTest, OverlongTextFailsTheCallAndLosesNothingElse) {
   database_.Open();
   fb::Query q(&database_, &transaction_);
