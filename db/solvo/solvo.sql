@@ -310,27 +310,9 @@ SET TERM ; ^
 
 /* ======================================================================
    Customers
-   KONTRAHENT: Solvo's customers.  SKROTNAZWY is the short name by which a
-   configuration names the customer that receives receipts
-   (KONFIMPORT.NAZWASKROTKON); ARC orders archived copies after the
-   current one (0).
+   KONTRAHENT, with the customer import SP_IMPORTUJKONTRAHENTA, is made
+   by 30-kontrahenci.sql.
    ====================================================================== */
-
-CREATE TABLE KONTRAHENT (
-  ID              INTEGER NOT NULL,
-  SKROTNAZWY      VARCHAR(40),
-  PELNANAZWA      VARCHAR(255),
-  NIP             VARCHAR(20),
-  IDODDZIALU      INTEGER,
-  USUNIETY        SMALLINT DEFAULT 0 NOT NULL,
-  ARC             INTEGER DEFAULT 0 NOT NULL,
-  DATAWPISU       DATE,
-  CONSTRAINT PK_KONTRAHENT PRIMARY KEY (ID)
-);
-
-CREATE INDEX IX_KONTRAHENT_SKROTNAZWY ON KONTRAHENT (SKROTNAZWY, IDODDZIALU);
-
-CREATE GENERATOR GEN_KONTRAHENT;
 
 
 /* ======================================================================
