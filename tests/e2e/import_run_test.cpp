@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/firebird/query.h"
 #include "tests/support/host_run.h"
 #include "tests/support/solvo_test_db.h"
 #include "tests/support/subiekt_test_db.h"
@@ -191,26 +192,44 @@ TEST_F(ImportWithSourceTest, DetailedLogLeavesTheFinalLogWithEveryWarehouse) {
       << log;
 }
 
-TEST_F(ImportWithSourceTest, CtrlCInTheHostStopsTheRun) {
-  // Enough warehouses that the phase is still running when the host is told
-  // to stop.
-  subiekt_->Execute(
-      "INSERT INTO dbo.sl_magazyn (mag_id, mag_symbol, mag_nazwa) SELECT 1000 + n, 'M' || n, "
-      "'Magazyn ' || n FROM generate_series(1, 40000) n");
-  Configure(subiekt_->Dsn(), "OPCJEIMPORTU = 2");  // products on: its phase code follows
+TEST_F(ImportWithSourceTest, CtrlCInTheHostStopsTheRunAndLeavesTheWorkingLog) {
+  // Product 50 was imported before and has changed since: its update waits
+  // on a lock the test holds, so the products phase is surely still running
+  // when the host is told to stop.
+  solvo_->Execute({"INSERT INTO TOWARY (ID, NAZWA) VALUES (900001, 'stara nazwa')",
+                   "INSERT INTO IMPEKSP (IDIMPEKSP, IDLICZ, IDTABELI, IDOUT, IDSYSTEMOUT, "
+                   "WERSJAZRODLA) VALUES (GEN_ID(IDIMPEKSP_ID, 1), 900001, 42, '50', 5, 1)"});
+  fb::Transaction blokada(&solvo_->Admin(), fb::EndAction::Rollback);
+  fb::Query zajmij(&solvo_->Admin(), &blokada);
+  zajmij.SetSql({"UPDATE TOWARY SET NAZWA = 'zajęta' WHERE ID = 900001"});
+  zajmij.ExecSQL();
+  Configure(subiekt_->Dsn(), "OPCJEIMPORTU = 6");  // products and customers on
   const HostRun run = testing_support::RunHostInterrupted(
       solvo_->Directory() + "/run",
       "--db '" + solvo_->ConnectString() + "' --session 3 --config 5 --op 550",
-      "\"name\": \"WM_POSTEP\", \"wParam\": 2");
+      "\"name\": \"WM_ETAP\", \"wParam\": 502", [&blokada] {
+        // The posted TERMINATE needs a moment to reach the importer.
+        usleep(500'000);
+        blokada.Rollback();
+      });
   EXPECT_EQ(run.exitCode, 1) << run.out;
   EXPECT_TRUE(run.HasLogLine("IMPORT PRZERWANY!"));
   EXPECT_FALSE(run.HasLogLine("Cały import zakończony pomyślnie!"));
+  // The products phase stopped; the code of the next enabled phase is still
+  // announced, and that phase does not run.
+  const auto etapy = run.Named("WM_ETAP");
+  ASSERT_EQ(etapy.size(), 2u) << run.out;
+  EXPECT_EQ(etapy[0]->wParam, 502);
+  EXPECT_EQ(etapy[1]->wParam, 503);
   for (const auto& line : run.LogLines())
-    EXPECT_EQ(line.rfind("Pobrano informację o ", 0), std::string::npos);
-  // The code of the next enabled phase is still announced, then the run ends.
-  ASSERT_EQ(run.Named("WM_ETAP").size(), 1u);
-  EXPECT_EQ(run.Named("WM_ETAP")[0]->wParam, 502);
+    EXPECT_NE(line, "Rozpoczynam import kontrahentów...");
   EXPECT_EQ(EndParam(run), 1);
+  // An interrupted run leaves its working log for the administrator.
+  const std::string pracuje = LogDir() + "subiektGT_ODDZIAL#1_PRACUJE.log";
+  ASSERT_TRUE(std::filesystem::exists(pracuje));
+  std::ifstream in(pracuje);
+  const std::string log((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(log.find("Czas pracy importu: "), std::string::npos) << log;
 }
 
 }  // namespace

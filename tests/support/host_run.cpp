@@ -107,9 +107,10 @@ std::vector<const TranscriptEntry*> HostRun::Named(const std::string& name) cons
 namespace {
 
 std::string HostCommand(const std::string& workDir, const std::string& arguments) {
-  return "cd '" + workDir + "' && SOLVO_WINDOWS_DIR='" + workDir + "/windows' exec timeout 120 '" +
-         SOLVO_HOST_PATH + "' run --importer '" + IMPORTER_PATH + "' --transcript '" + workDir +
-         "/transcript.jsonl' " + arguments + " >'" + workDir + "/host.out' 2>&1 </dev/null";
+  return "cd '" + workDir + "' && SOLVO_WINDOWS_DIR='" + workDir +
+         "/windows' exec timeout --foreground 120 '" + SOLVO_HOST_PATH + "' run --importer '" +
+         IMPORTER_PATH + "' --transcript '" + workDir + "/transcript.jsonl' " + arguments + " >'" +
+         workDir + "/host.out' 2>&1 </dev/null";
 }
 
 HostRun Collect(const std::string& workDir, int status) {
@@ -140,7 +141,8 @@ HostRun RunHost(const std::string& workDir, const std::string& arguments) {
 }
 
 HostRun RunHostInterrupted(const std::string& workDir, const std::string& arguments,
-                           const std::string& trigger) {
+                           const std::string& trigger,
+                           const std::function<void()>& afterInterrupt) {
   std::filesystem::create_directories(workDir);
   std::filesystem::remove(workDir + "/transcript.jsonl");
   const std::string command = HostCommand(workDir, arguments);
@@ -149,8 +151,8 @@ HostRun RunHostInterrupted(const std::string& workDir, const std::string& argume
     execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  // timeout runs solvo-host as its child: the signal goes to the whole group
-  // that timeout leads.
+  // timeout passes the signal on to solvo-host, once (--foreground: not to
+  // its group as well, which would be a second Ctrl-C).
   for (int i = 0; i < 600; ++i) {
     if (ReadFile(workDir + "/transcript.jsonl").find(trigger) != std::string::npos) break;
     int early = 0;
@@ -158,6 +160,13 @@ HostRun RunHostInterrupted(const std::string& workDir, const std::string& argume
     usleep(100'000);
   }
   kill(pid, SIGINT);
+  if (afterInterrupt) {
+    for (int i = 0; i < 600; ++i) {
+      if (ReadFile(workDir + "/host.out").find("Stopping the import") != std::string::npos) break;
+      usleep(50'000);
+    }
+    afterInterrupt();
+  }
   int status = 0;
   waitpid(pid, &status, 0);
   return Collect(workDir, status);

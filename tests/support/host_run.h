@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,9 +35,11 @@ struct HostRun {
 HostRun RunHost(const std::string& workDir, const std::string& arguments);
 
 // The same, but once the transcript holds `trigger` the host gets Ctrl-C
-// (SIGINT), as a person stopping the run would.
+// (SIGINT), as a person stopping the run would. `afterInterrupt` runs once
+// the host has said it is stopping the import (it has posted TERMINATE).
 HostRun RunHostInterrupted(const std::string& workDir, const std::string& arguments,
-                           const std::string& trigger);
+                           const std::string& trigger,
+                           const std::function<void()>& afterInterrupt = {});
 
 // One transcript line parsed (only the keys the transcript writes).
 TranscriptEntry ParseTranscriptLine(const std::string& line);
