@@ -12,13 +12,11 @@
 #include "app/komunikaty_okna.h"
 #include "platform/odbc/query.h"
 #include "platform/text/win1250.h"
-#include "targetdb/transakcje.h"
 #include "tests/support/phase_fixture.h"
 
 namespace {
 
 using ::testing::Contains;
-using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 using testing_support::PhaseTest;
@@ -79,14 +77,6 @@ class KontaktyTest : public PhaseTest {
         Tekst(stanowisko) + ", " + Tekst(podstaw) + ")");
   }
 
-  std::vector<std::string> Linie(const std::string& poczatek) const {
-    std::vector<std::string> wynik;
-    for (const std::string& l : watek->BuforLogu) {
-      if (l.rfind(poczatek, 0) == 0) wynik.push_back(l);
-    }
-    return wynik;
-  }
-  std::vector<std::string> LinieHosta() const { return kanal->Texts(WM_LOG_LINIA); }
   std::vector<std::string> Odrzuty(const std::string& poczatek) const {
     std::vector<std::string> wynik;
     for (const std::string& t : kanal->Texts(WM_LOG_ODRZUT)) {
@@ -101,16 +91,10 @@ class KontaktyTest : public PhaseTest {
         "SELECT IDLICZ FROM IMPEKSP WHERE IDSYSTEMOUT = 5 AND IDTABELI = 24 AND IDOUT = '" +
         std::to_string(pk) + "'");
   }
+  // A column (or expression over K) of the Solvo person linked to PK_ID.
   std::string Kolumna(const std::string& kolumna, int pk) {
-    return solvo->Scalar("SELECT " + kolumna +
-                         " FROM KONTAKTY K JOIN IMPEKSP E ON E.IDLICZ = K.ID AND E.IDTABELI = 24 "
-                         "WHERE E.IDSYSTEMOUT = 5 AND E.IDOUT = '" +
-                         std::to_string(pk) + "'");
+    return KolumnaPowiazanego("KONTAKTY", "K", 24, pk, kolumna);
   }
-  std::string LiczbaKontaktow() { return solvo->Scalar("SELECT COUNT(*) FROM KONTAKTY"); }
-
-  // A single import runs in its caller's transaction; the test is the caller.
-  void Zatwierdz() { ZatwierdzTransakcje(dmzq->Transaction); }
 };
 
 std::string Podsumowanie(int nowych, int zaktualizowanych, int starych, int pustych,
@@ -233,7 +217,7 @@ TEST_F(KontaktyTest, WholePassImportsEveryPersonAndASecondRunFindsThemUnchanged)
   EXPECT_FALSE(watek->Przerwany());
   EXPECT_TRUE(kanal->Texts(WM_BLAD).empty());
 
-  const auto linie = LinieHosta();
+  const auto linie = Linie();
   ASSERT_GE(linie.size(), 3u);
   EXPECT_EQ(linie[0], "Rozpoczynam import osób kontaktowych...");
   EXPECT_EQ(linie[1], "  Rekordów do analizy: " + std::to_string(osob));
@@ -246,24 +230,23 @@ TEST_F(KontaktyTest, WholePassImportsEveryPersonAndASecondRunFindsThemUnchanged)
 
   EXPECT_THAT(watek->BuforLogu, Contains("AKCJA NAZWISKO IDZEWNETRZNE IDKONTRAHENTAZEWNETRZNE "
                                          "IDKONTRAHENTESOLVO IDSOLVO"));
-  EXPECT_EQ(Linie("KO DOD: ").size(), static_cast<std::size_t>(przyjetych));
-  EXPECT_EQ(Linie("KO PUS: ").size(), static_cast<std::size_t>(pustych));
-  EXPECT_EQ(Linie("ODRZUT: Pusta nazwa kontaktu: ").size(), static_cast<std::size_t>(pustych));
+  EXPECT_EQ(Szczegoly("KO DOD: ").size(), static_cast<std::size_t>(przyjetych));
+  EXPECT_EQ(Szczegoly("KO PUS: ").size(), static_cast<std::size_t>(pustych));
+  EXPECT_EQ(Szczegoly("ODRZUT: Pusta nazwa kontaktu: ").size(), static_cast<std::size_t>(pustych));
   EXPECT_EQ(Odrzuty("Pusta nazwa kontaktu: ").size(), static_cast<std::size_t>(pustych));
   EXPECT_EQ(kanal->Only(WM_POSTEP).front().lParam, osob);
 
-  EXPECT_EQ(LiczbaKontaktow(), std::to_string(przyjetych));
-  EXPECT_EQ(solvo->Scalar("SELECT COUNT(*) FROM IMPEKSP WHERE IDTABELI = 24 AND IDSYSTEMOUT = 5 "
-                          "AND WERSJAZRODLA = 1"),
+  EXPECT_EQ(Liczba("KONTAKTY"), std::to_string(przyjetych));
+  EXPECT_EQ(Liczba("IMPEKSP WHERE IDTABELI = 24 AND IDSYSTEMOUT = 5 AND WERSJAZRODLA = 1"),
             std::to_string(przyjetych));
   EXPECT_EQ(std::to_string(wynik), IdSolvo(ostatni));
 
   NowyWatek(Ustawienia());
   EXPECT_EQ(watek->ImportujKontakty(-1), wynik);
-  EXPECT_THAT(LinieHosta(), Contains(Podsumowanie(0, 0, przyjetych, pustych, 0)));
-  EXPECT_EQ(Linie("KO STA: ").size(), static_cast<std::size_t>(przyjetych));
-  EXPECT_TRUE(Linie("KO DOD: ").empty());
-  EXPECT_EQ(LiczbaKontaktow(), std::to_string(przyjetych));
+  EXPECT_THAT(Linie(), Contains(Podsumowanie(0, 0, przyjetych, pustych, 0)));
+  EXPECT_EQ(Szczegoly("KO STA: ").size(), static_cast<std::size_t>(przyjetych));
+  EXPECT_TRUE(Szczegoly("KO DOD: ").empty());
+  EXPECT_EQ(Liczba("KONTAKTY"), std::to_string(przyjetych));
 }
 
 TEST_F(KontaktyTest, EveryPersonCarriesWhatTheCustomerImportAnswered) {
@@ -273,7 +256,7 @@ TEST_F(KontaktyTest, EveryPersonCarriesWhatTheCustomerImportAnswered) {
   watek->ImportujKontakty(-1);
   ASSERT_FALSE(watek->Przerwany());
   const std::regex wiersz("KO DOD: \"(.*)\" \"([0-9]+)\" \"([0-9]+)\" \"(-?[0-9]+)\" \"([0-9]+)\"");
-  const auto dodane = Linie("KO DOD: ");
+  const auto dodane = Szczegoly("KO DOD: ");
   ASSERT_FALSE(dodane.empty());
   for (const std::string& l : dodane) {
     std::smatch m;
@@ -327,9 +310,9 @@ TEST_F(KontaktyTest, EmptyNamesAreRefusedAndNamesAreTrimmedAndUpperCased) {
   }
   EXPECT_FALSE(watek->Przerwany());
   // A single import writes no summary.
-  EXPECT_TRUE(LinieHosta().empty());
+  EXPECT_TRUE(Linie().empty());
   Zatwierdz();
-  EXPECT_EQ(LiczbaKontaktow(), "4");
+  EXPECT_EQ(Liczba("KONTAKTY"), "4");
   EXPECT_EQ(Kolumna("KONTAKT", 9004), "ANNA   ŻÓŁCIŃSKA");
   EXPECT_EQ(Kolumna("COALESCE(IDKONTRAHENTA, -1)", 9001), "-1");
   EXPECT_EQ(Kolumna("IDKONTRAHENTAZEW", 9001), std::to_string(kBrakKlienta));
@@ -387,9 +370,8 @@ TEST_F(KontaktyTest, SeveralUnlinkedNamesakesOfTheCustomerAreTooManyMatching) {
   std::int32_t id = 0;
   EXPECT_FALSE(watek->Cache.Znajdz(TImportCache::kKontakty, 29001, id));
   EXPECT_EQ(id, -1);
-  EXPECT_THAT(LinieHosta(), Contains(Podsumowanie(osob - pustych - 2, 1, 0, pustych, 1)));
-  EXPECT_EQ(solvo->Scalar("SELECT COUNT(*) FROM KONTAKTY WHERE KONTAKT = 'ZENOBIUSZ DUBLOWANY'"),
-            "2");
+  EXPECT_THAT(Linie(), Contains(Podsumowanie(osob - pustych - 2, 1, 0, pustych, 1)));
+  EXPECT_EQ(Liczba("KONTAKTY WHERE KONTAKT = 'ZENOBIUSZ DUBLOWANY'"), "2");
 }
 
 TEST_F(KontaktyTest, ContactListIsFilledOnlyWhenOrdersAreImported) {
@@ -421,8 +403,7 @@ TEST_F(KontaktyTest, ContactListIsFilledOnlyWhenOrdersAreImported) {
 
 TEST_F(KontaktyTest, SinglePersonIsAnsweredFromTheCacheWithNothingSent) {
   // As in a run that imports orders but not the whole contact base.
-  NowyWatek(Ustawienia(false, true));
-  watek->UstawCache();
+  Nowy(Ustawienia(false, true));
   ASSERT_TRUE(watek->Cache.Posortowana(TImportCache::kKontakty));
   const int pk = 1;
   const int id = watek->ImportujKontakty(pk);
@@ -430,43 +411,38 @@ TEST_F(KontaktyTest, SinglePersonIsAnsweredFromTheCacheWithNothingSent) {
   Zatwierdz();
   EXPECT_EQ(IdSolvo(pk), std::to_string(id));
   EXPECT_THAT(watek->BuforLogu, Contains(StartsWith("KO DOD: ")));
-  EXPECT_TRUE(LinieHosta().empty());
+  EXPECT_TRUE(Linie().empty());
   EXPECT_TRUE(kanal->Only(WM_POSTEP).empty());
 
   // Neither database could answer now: the cache does.
   solvo->Execute({"DELETE FROM IMPEKSP", "DELETE FROM KONTAKTY"});
   dmImport->ZamknijSubiekta();
-  const auto wiadomosci = kanal->Messages().size();
-  const auto linii = watek->BuforLogu.size();
-  EXPECT_EQ(watek->ImportujKontakty(pk), id);
+  OczekujOdpowiedziZCache([&] { return watek->ImportujKontakty(pk); }, id);
   EXPECT_FALSE(watek->Przerwany());
-  EXPECT_EQ(kanal->Messages().size(), wiadomosci);
-  EXPECT_EQ(watek->BuforLogu.size(), linii);
-  EXPECT_FALSE(dmzq->Transaction.Active());
-  EXPECT_EQ(LiczbaKontaktow(), "0");
+  EXPECT_EQ(Liczba("KONTAKTY"), "0");
 }
 
 TEST_F(KontaktyTest, AbsentPersonAndSwitchedOffPassGiveMinusOne) {
   NowyWatek(Ustawienia(false, true));
   EXPECT_EQ(watek->ImportujKontakty(-1), -1);
-  EXPECT_TRUE(LinieHosta().empty());
+  EXPECT_TRUE(Linie().empty());
   EXPECT_EQ(watek->ImportujKontakty(kBrakKlienta), -1);
   EXPECT_FALSE(watek->Przerwany());
   EXPECT_TRUE(kanal->Messages().empty());
-  EXPECT_TRUE(Linie("KO ").empty());
+  EXPECT_TRUE(Szczegoly("KO ").empty());
   EXPECT_EQ(watek->Cache.Rozmiar(TImportCache::kKontakty), 0u);
   Zatwierdz();
-  EXPECT_EQ(LiczbaKontaktow(), "0");
+  EXPECT_EQ(Liczba("KONTAKTY"), "0");
 }
 
 TEST_F(KontaktyTest, PassStoppedBeforeItsRowsSendsNothingAndWritesNoSummary) {
   NowyWatek(Ustawienia(true, true));
   watek->Terminate();
   EXPECT_EQ(watek->ImportujKontakty(-1), -1);
-  EXPECT_EQ(LinieHosta(), std::vector<std::string>{"Rozpoczynam import osób kontaktowych..."});
-  EXPECT_TRUE(Linie("KO ").empty());
+  EXPECT_EQ(Linie(), std::vector<std::string>{"Rozpoczynam import osób kontaktowych..."});
+  EXPECT_TRUE(Szczegoly("KO ").empty());
   EXPECT_FALSE(dmzq->Transaction.Active());
-  EXPECT_EQ(LiczbaKontaktow(), "0");
+  EXPECT_EQ(Liczba("KONTAKTY"), "0");
 }
 
 // A person that Solvo refuses with an error, after all generated persons.
@@ -488,19 +464,12 @@ class KontaktyBladTest : public KontaktyTest {
 TEST_F(KontaktyBladTest, ErrorInTheWholePassRollsBackAndStopsTheRun) {
   NowyWatek(Ustawienia(true, true));
   EXPECT_EQ(watek->ImportujKontakty(-1), -1);
-  EXPECT_TRUE(watek->Przerwany());
-  const auto bledy = kanal->Texts(WM_BLAD);
-  ASSERT_EQ(bledy.size(), 1u);
-  std::smatch m;
-  ASSERT_TRUE(std::regex_match(bledy[0], m, wyjatek_)) << bledy[0];
-  EXPECT_EQ(m[1].str(), "-836");  // a user exception
-  EXPECT_THAT(m[2].str(), HasSubstr("kontakt zablokowany w teście"));
-  EXPECT_EQ(watek->BuforLogu.back(), Kolumny("BLAD TESTOWY", kBlednaOsoba, kBrakKlienta, -1, -1));
-  // Fewer than 2000 rows: nothing had been committed.
-  EXPECT_FALSE(dmzq->Transaction.Active());
-  EXPECT_EQ(LiczbaKontaktow(), "0");
-  EXPECT_EQ(solvo->Scalar("SELECT COUNT(*) FROM IMPEKSP"), "0");
-  EXPECT_THAT(LinieHosta(), Not(Contains(StartsWith("  Nowych: "))));
+  // -836: a user exception; fewer than 2000 rows, so nothing had been committed.
+  OczekujPrzerwania("Wyjątek: -836 - [\\s\\S]*", "kontakt zablokowany w teście",
+                    Kolumny("BLAD TESTOWY", kBlednaOsoba, kBrakKlienta, -1, -1));
+  EXPECT_EQ(Liczba("KONTAKTY"), "0");
+  EXPECT_EQ(Liczba("IMPEKSP"), "0");
+  EXPECT_THAT(Linie(), Not(Contains(StartsWith("  Nowych: "))));
 }
 
 TEST_F(KontaktyBladTest, ErrorInASingleImportRollsBackTheCallersTransaction) {
@@ -514,7 +483,7 @@ TEST_F(KontaktyBladTest, ErrorInASingleImportRollsBackTheCallersTransaction) {
   ASSERT_EQ(bledy.size(), 1u);
   EXPECT_TRUE(std::regex_match(bledy[0], wyjatek_)) << bledy[0];
   EXPECT_FALSE(dmzq->Transaction.Active());
-  EXPECT_EQ(LiczbaKontaktow(), "0");
+  EXPECT_EQ(Liczba("KONTAKTY"), "0");
 }
 
 TEST_F(KontaktyTest, UpdateOptionsDecideWhatAnUpdateChanges) {
@@ -566,7 +535,7 @@ TEST_F(KontaktyTest, UpdateOptionsDecideWhatAnUpdateChanges) {
     Zatwierdz();
     ++pk;
   }
-  EXPECT_EQ(LiczbaKontaktow(), std::to_string(std::size(przypadki)));
+  EXPECT_EQ(Liczba("KONTAKTY"), std::to_string(std::size(przypadki)));
 }
 
 TEST_F(KontaktyTest, AddressIsTheCustomersMainAddressAndTextsAreCutToTheirWidths) {
@@ -594,7 +563,7 @@ TEST_F(KontaktyTest, AddressIsTheCustomersMainAddressAndTextsAreCutToTheirWidths
   for (const Osoba& o : osoby)
     DodajOsobe(o.pk, o.kh, "'Jan'", "'Nowak'", o.podstaw, "'główny księgowy'",
                "'+48 22 123 45 67 wew. 1234567'", "'Jan.Nowak@Firma.PL'");
-  DodajOsobe(9305, 99001, ("'" + dlugieImie + "'").c_str(), ("'" + dlugieNazwisko + "'").c_str());
+  DodajOsobe(9305, 99001, Sql(dlugieImie).c_str(), Sql(dlugieNazwisko).c_str());
 
   NowyWatek(Ustawienia(false, false));
   for (const Osoba& o : osoby) ASSERT_GT(watek->ImportujKontakty(o.pk), 0);

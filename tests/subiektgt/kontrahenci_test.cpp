@@ -14,12 +14,15 @@
 #include "platform/firebird/query.h"
 #include "platform/firebird/transaction.h"
 #include "platform/text/win1250.h"
-#include "targetdb/transakcje.h"
 #include "tests/support/phase_fixture.h"
+#include "tests/support/procedure_probe.h"
 
 namespace {
 
+using testing_support::ParametryProcedury;
 using testing_support::PhaseTest;
+using testing_support::SondaProcedury;
+using testing_support::TParametr;
 
 // --- The tables and texts of the phase ----------------------------------------
 
@@ -106,32 +109,9 @@ class KontrahenciTest : public PhaseTest {
     return o;
   }
 
-  // A new run with these settings, its cache modes set as the run sequence
-  // sets them.
-  void Nowy(const TOpcjeGImp& o) {
-    NowyWatek(o);
-    watek->UstawCache();
-  }
-
-  std::vector<std::string> Linie() const { return kanal->Texts(WM_LOG_LINIA); }
-
-  std::vector<std::string> Szczegoly(const std::string& prefiks) const {
-    std::vector<std::string> wynik;
-    for (const auto& l : watek->BuforLogu)
-      if (l.rfind(prefiks, 0) == 0) wynik.push_back(l);
-    return wynik;
-  }
-
   // A column (or expression over K) of the Solvo customer linked to KH_ID.
   std::string Kolumna(int khId, const std::string& wyrazenie) {
-    return solvo->Scalar("SELECT " + wyrazenie +
-                         " FROM KONTRAHENT K JOIN IMPEKSP I ON I.IDLICZ = K.ID"
-                         " WHERE I.IDSYSTEMOUT = 5 AND I.IDTABELI = 25 AND I.IDOUT = '" +
-                         std::to_string(khId) + "'");
-  }
-
-  std::string Liczba(const std::string& tabelaIWarunek) {
-    return solvo->Scalar("SELECT COUNT(*) FROM " + tabelaIWarunek);
+    return KolumnaPowiazanego("KONTRAHENT", "K", 25, khId, wyrazenie);
   }
 
   // One Subiekt GT customer of the test's own; `adres` false leaves it
@@ -148,15 +128,6 @@ class KontrahenciTest : public PhaseTest {
     int rodzaj = 2;
     bool adres = true;
   };
-
-  static std::string Sql(const std::string& s) {
-    std::string wynik = "'";
-    for (char c : s) {
-      wynik += c;
-      if (c == '\'') wynik += '\'';
-    }
-    return wynik + "'";
-  }
 
   void DodajKlienta(const TKlient& k) {
     const std::string idGlownego = std::to_string(100000 + (k.id % 100000) * 2);
@@ -197,6 +168,17 @@ class KontrahenciTest : public PhaseTest {
     q.ParamByName("NIP").SetString(nip);
     q.ExecSQL();
     t.Commit();
+  }
+
+  // Two customers Solvo cannot take: 9201, whose tax number two Solvo
+  // customers share, written without dashes (outcome 5), and 9202, whose
+  // short name, once upper-cased, belongs to another Solvo customer (6).
+  void DodajSpornych() {
+    DodajKlienta({.id = 9201, .symbol = "WIELE", .nip = "555-000-11-11"});
+    DodajWSolvo("PIERWSZY", "5550001111");
+    DodajWSolvo("DRUGI", "5550001111");
+    DodajKlienta({.id = 9202, .symbol = "zajęty"});
+    DodajWSolvo("ZAJĘTY", "");
   }
 
   static bool LiniaTempa(const std::string& l) {
@@ -302,7 +284,7 @@ TEST_F(KontrahenciTest, EdgeCustomersReachSolvoAsTheyShould) {
   for (int id : {zastepczy, 9002, 9003, 9004, 9005, 9006})
     EXPECT_GT(watek->ImportujKontrahentow(id), 0) << id;
   // Single mode leaves the commit to its caller.
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
   ASSERT_FALSE(watek->Przerwany());
 
   struct Oczekiwanie {
@@ -370,11 +352,7 @@ TEST_F(KontrahenciTest, EdgeCustomersReachSolvoAsTheyShould) {
 }
 
 // The inputs of SP_IMPORTUJKONTRAHENTA in their declared order, after the
-// three outputs; T text, B text blob, I integer, S smallint, F double, D date.
-struct TParametr {
-  const char* nazwa;
-  char rodzaj;
-};
+// three outputs.
 constexpr TParametr kParametry[] = {
     {"AIDSYSTEM", 'I'},
     {"AIDKONTRAHENTZEW", 'T'},
@@ -452,35 +430,15 @@ TEST_F(KontrahenciTest, EveryParameterIsSentByItsPosition) {
   // The reference procedure declares exactly this list.
   std::string nazwy = "OIDKONTRAHENTA,OAKCJA,OSPOSZNAL";
   for (const TParametr& p : kParametry) nazwy += std::string(",") + p.nazwa;
-  EXPECT_EQ(solvo->Scalar("SELECT LIST(N, ',') FROM (SELECT TRIM(RDB$PARAMETER_NAME) N FROM "
-                          "RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = "
-                          "'SP_IMPORTUJKONTRAHENTA' ORDER BY RDB$PARAMETER_TYPE DESC, "
-                          "RDB$PARAMETER_NUMBER)"),
-            nazwy);
+  EXPECT_EQ(ParametryProcedury(*solvo, "SP_IMPORTUJKONTRAHENTA"), nazwy);
 
   // A recorder in its place writes down what arrives at each position.
-  std::string wejscia, zapisy;
-  int nr = 3;
-  for (const TParametr& p : kParametry) {
-    const char* typ = p.rodzaj == 'T'   ? "VARCHAR(500)"
-                      : p.rodzaj == 'B' ? "BLOB SUB_TYPE TEXT"
-                      : p.rodzaj == 'S' ? "SMALLINT"
-                      : p.rodzaj == 'F' ? "DOUBLE PRECISION"
-                      : p.rodzaj == 'D' ? "DATE"
-                                        : "INTEGER";
-    wejscia += std::string(wejscia.empty() ? "" : ", ") + p.nazwa + " " + typ;
-    const std::string wartosc = std::string(":") + p.nazwa;
-    zapisy += "INSERT INTO SONDA_KH VALUES (" + std::to_string(nr++) + ", " +
-              (p.rodzaj == 'T' || p.rodzaj == 'B' ? "CAST(" + wartosc + " AS VARCHAR(500)), NULL"
-               : p.rodzaj == 'D'                  ? "NULL, IIF(" + wartosc + " IS NULL, 0, 1)"
-                                                  : "NULL, " + wartosc) +
-              "); ";
-  }
-  solvo->Execute({"CREATE TABLE SONDA_KH (NR INTEGER, TEKST VARCHAR(500), LICZBA DOUBLE PRECISION)",
-                  "CREATE OR ALTER PROCEDURE SP_IMPORTUJKONTRAHENTA (" + wejscia +
+  const SondaProcedury sonda(kParametry, "SONDA_KH", 3);
+  solvo->Execute({sonda.Tabela(),
+                  "CREATE OR ALTER PROCEDURE SP_IMPORTUJKONTRAHENTA (" + sonda.Wejscia() +
                       ") RETURNS (OIDKONTRAHENTA INTEGER, OAKCJA SMALLINT, OSPOSZNAL INTEGER) "
                       "AS BEGIN " +
-                      zapisy + "OIDKONTRAHENTA = 4242; OAKCJA = 0; OSPOSZNAL = 9; END"});
+                      sonda.Zapisy() + "OIDKONTRAHENTA = 4242; OAKCJA = 0; OSPOSZNAL = 9; END"});
 
   const std::string symbol = "abcdefghij-abcdefghij-abcdefghij-abcdef";  // 39 characters
   DodajKlienta({.id = 9300,
@@ -499,7 +457,7 @@ TEST_F(KontrahenciTest, EveryParameterIsSentByItsPosition) {
   o.OpcjeAktualizacji = 1 | 4 | 4096;
   Nowy(o);
   EXPECT_EQ(watek->ImportujKontrahentow(9300), 4242);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
 
   const std::string duze = text::UpperWin1250(symbol);
   const std::map<int, std::string> teksty = {
@@ -546,24 +504,14 @@ TEST_F(KontrahenciTest, EveryParameterIsSentByItsPosition) {
       {53, -1}, {54, -1}, {55, 1}, {56, 0},  {57, 1},    {58, 0},    {59, 1},  {60, 0},  {61, 0},
       {62, 1},  {63, 0},  {64, 1}, {65, 0},  {66, 1},    {70, 4101}, {72, 5},
   };
-  EXPECT_EQ(teksty.size() + liczby.size(), std::size(kParametry));
-  EXPECT_EQ(Liczba("SONDA_KH"), std::to_string(std::size(kParametry)));
-  for (const auto& [pozycja, wartosc] : teksty)
-    EXPECT_EQ(solvo->Scalar("SELECT TEKST FROM SONDA_KH WHERE NR = " + std::to_string(pozycja)),
-              wartosc)
-        << kParametry[pozycja - 3].nazwa;
-  for (const auto& [pozycja, wartosc] : liczby)
-    EXPECT_EQ(solvo->Scalar("SELECT CAST(LICZBA AS INTEGER) FROM SONDA_KH WHERE NR = " +
-                            std::to_string(pozycja)),
-              std::to_string(wartosc))
-        << kParametry[pozycja - 3].nazwa;
+  sonda.Sprawdz(*solvo, teksty, liczby, "LICZBA");
 }
 
 TEST_F(KontrahenciTest, UpdateOptionsDecideWhichColumnsChange) {
   DodajKlienta({.id = 9100, .symbol = "ZMIANY"});
   Nowy(Opcje());
   ASSERT_GT(watek->ImportujKontrahentow(9100), 0);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
 
   struct Przypadek {
     const char* nazwa;
@@ -603,7 +551,7 @@ TEST_F(KontrahenciTest, UpdateOptionsDecideWhichColumnsChange) {
     // Without the option the change stays in Subiekt GT: unchanged.
     Nowy(Opcje());
     watek->ImportujKontrahentow(9100);
-    ZatwierdzTransakcje(dmzq->Transaction);
+    Zatwierdz();
     EXPECT_EQ(Szczegoly("KH STA: ").size(), 1u);
     EXPECT_EQ(Kolumna(9100, p.kolumna), p.przed);
 
@@ -611,7 +559,7 @@ TEST_F(KontrahenciTest, UpdateOptionsDecideWhichColumnsChange) {
     p.opcja(o);
     Nowy(o);
     watek->ImportujKontrahentow(9100);
-    ZatwierdzTransakcje(dmzq->Transaction);
+    Zatwierdz();
     EXPECT_EQ(Szczegoly("KH AKT: ").size(), 1u);
     EXPECT_EQ(Kolumna(9100, p.kolumna), p.po);
   }
@@ -619,13 +567,7 @@ TEST_F(KontrahenciTest, UpdateOptionsDecideWhichColumnsChange) {
 }
 
 TEST_F(KontrahenciTest, RefusedCustomersAreRejectedOnceToTheHostAndAskedForAgain) {
-  // 5: two Solvo customers share the tax number, written without dashes.
-  DodajKlienta({.id = 9201, .symbol = "WIELE", .nip = "555-000-11-11"});
-  DodajWSolvo("PIERWSZY", "5550001111");
-  DodajWSolvo("DRUGI", "5550001111");
-  // 6: the short name, once upper-cased, belongs to another Solvo customer.
-  DodajKlienta({.id = 9202, .symbol = "zajęty"});
-  DodajWSolvo("ZAJĘTY", "");
+  DodajSpornych();
   // 7: nothing matches and adding is not allowed.
   DodajKlienta({.id = 9203, .symbol = "NOWY"});
 
@@ -662,18 +604,14 @@ TEST_F(KontrahenciTest, RefusedCustomersAreRejectedOnceToTheHostAndAskedForAgain
     EXPECT_EQ(kanal->Texts(WM_LOG_ODRZUT), (std::vector<std::string>{p.odrzut + p.kolumny}));
     std::int32_t id = 0;
     EXPECT_FALSE(watek->Cache.Znajdz(TImportCache::kKontrahenci, p.id, id));
-    ZatwierdzTransakcje(dmzq->Transaction);
+    Zatwierdz();
     EXPECT_EQ(Liczba("IMPEKSP WHERE IDOUT = '" + std::to_string(p.id) + "'"), "0");
   }
   EXPECT_EQ(Liczba("KONTRAHENT"), "3");
 }
 
 TEST_F(KontrahenciTest, WholePassCountsRefusalsAndOutcomeSevenHasNoCounter) {
-  DodajKlienta({.id = 9201, .symbol = "WIELE", .nip = "555-000-11-11"});
-  DodajWSolvo("PIERWSZY", "5550001111");
-  DodajWSolvo("DRUGI", "5550001111");
-  DodajKlienta({.id = 9202, .symbol = "zajęty"});
-  DodajWSolvo("ZAJĘTY", "");
+  DodajSpornych();
 
   TOpcjeGImp o = Opcje();
   o.SzukacNip = 1;
@@ -715,7 +653,7 @@ TEST_F(KontrahenciTest, SingleModeAnswersFromTheCacheWithoutTouchingEitherDataba
   ASSERT_TRUE(watek->Cache.Posortowana(TImportCache::kKontrahenci));
   const int id = watek->ImportujKontrahentow(5);
   ASSERT_GT(id, 0);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
   EXPECT_EQ(std::to_string(id), Kolumna(5, "K.ID"));
   EXPECT_EQ(Szczegoly("KH DOD: ").size(), 1u);
   // No start line, count, header, progress or summary in single mode.
@@ -725,12 +663,7 @@ TEST_F(KontrahenciTest, SingleModeAnswersFromTheCacheWithoutTouchingEitherDataba
   // Gone from both databases: only the cache can still answer.
   subiekt->Execute("DELETE FROM dbo.kh__kontrahent WHERE kh_id = 5");
   solvo->Execute({"DELETE FROM IMPEKSP", "DELETE FROM KONTRAHENT"});
-  const auto wiadomosci = kanal->Messages().size();
-  const auto linieLogu = watek->BuforLogu.size();
-  EXPECT_EQ(watek->ImportujKontrahentow(5), id);
-  EXPECT_EQ(kanal->Messages().size(), wiadomosci);
-  EXPECT_EQ(watek->BuforLogu.size(), linieLogu);
-  EXPECT_FALSE(dmzq->Transaction.Active());
+  OczekujOdpowiedziZCache([&] { return watek->ImportujKontrahentow(5); }, id);
 }
 
 TEST_F(KontrahenciTest, WithoutDocumentImportsNothingIsCachedAndTheCustomerIsSentAgain) {
@@ -767,13 +700,8 @@ class KontrahenciBladTest : public KontrahenciTest {
   }
 
   void OczekujBledu() {
-    EXPECT_TRUE(watek->Przerwany());
-    const auto bledy = kanal->Texts(WM_BLAD);
-    ASSERT_EQ(bledy.size(), 1u);
-    EXPECT_TRUE(std::regex_match(bledy[0], std::regex("^KH Wyjątek: -[0-9]+ - [^]*$"))) << bledy[0];
-    EXPECT_THAT(bledy[0], testing::HasSubstr("Kontrahent odrzucony przez test"));
-    EXPECT_EQ(watek->BuforLogu.back(), "(BLAD-9999) KLIENT TESTOWY 12'34");
-    EXPECT_FALSE(dmzq->Transaction.Active());
+    OczekujPrzerwania("^KH Wyjątek: -[0-9]+ - [^]*$", "Kontrahent odrzucony przez test",
+                      "(BLAD-9999) KLIENT TESTOWY 12'34");
   }
 };
 

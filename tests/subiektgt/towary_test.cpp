@@ -14,10 +14,14 @@
 #include "platform/text/win1250.h"
 #include "targetdb/transakcje.h"
 #include "tests/support/phase_fixture.h"
+#include "tests/support/procedure_probe.h"
 
 namespace {
 
+using testing_support::ParametryProcedury;
 using testing_support::PhaseTest;
+using testing_support::SondaProcedury;
+using testing_support::TParametr;
 
 // --- The tables and texts of the phase ----------------------------------------
 
@@ -143,41 +147,9 @@ class TowaryTest : public PhaseTest {
     return o;
   }
 
-  // A new run with these settings, its cache modes set as the run sequence
-  // sets them.
-  void Nowy(const TOpcjeGImp& o) {
-    NowyWatek(o);
-    watek->UstawCache();
-  }
-
-  std::vector<std::string> Linie() const { return kanal->Texts(WM_LOG_LINIA); }
-
-  std::vector<std::string> Szczegoly(const std::string& prefiks) const {
-    std::vector<std::string> wynik;
-    for (const auto& l : watek->BuforLogu)
-      if (l.rfind(prefiks, 0) == 0) wynik.push_back(l);
-    return wynik;
-  }
-
   // A column (or expression over T) of the Solvo product linked to TW_ID.
   std::string Kolumna(int twId, const std::string& wyrazenie) {
-    return solvo->Scalar("SELECT " + wyrazenie +
-                         " FROM TOWARY T JOIN IMPEKSP I ON I.IDLICZ = T.ID"
-                         " WHERE I.IDSYSTEMOUT = 5 AND I.IDTABELI = 42 AND I.IDOUT = '" +
-                         std::to_string(twId) + "'");
-  }
-
-  std::string Liczba(const std::string& tabelaIWarunek) {
-    return solvo->Scalar("SELECT COUNT(*) FROM " + tabelaIWarunek);
-  }
-
-  static std::string Sql(const std::string& s) {
-    std::string wynik = "'";
-    for (char c : s) {
-      wynik += c;
-      if (c == '\'') wynik += '\'';
-    }
-    return wynik + "'";
+    return KolumnaPowiazanego("TOWARY", "T", 42, twId, wyrazenie);
   }
 
   // One Subiekt GT product of the test's own; SQL texts for the columns that
@@ -418,7 +390,7 @@ TEST_F(TowaryTest, OwnProductsShowCuttingUpperCasingAndStock) {
   solvo->Execute({"DELETE FROM IMPEKSP", "DELETE FROM TOWARY"});
   StartujTransakcje(dmzq->Transaction);
   ASSERT_GT(watek->ImportujTowary(100001), 0);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
   EXPECT_EQ(Kolumna(100001, "CAST(T.ILOSC * 100 AS INTEGER)"), "500");
 }
 
@@ -428,7 +400,7 @@ TEST_F(TowaryTest, PlaceholderSymbolsStayDistinctProducts) {
   Nowy(Opcje());
   const int pierwszy = watek->ImportujTowary(100007);
   const int drugi = watek->ImportujTowary(100009);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
   ASSERT_GT(pierwszy, 0);
   ASSERT_GT(drugi, 0);
   EXPECT_NE(pierwszy, drugi);
@@ -445,7 +417,7 @@ TEST_F(TowaryTest, UpdateOptionsDecideWhatChanges) {
   auto wyslij = [&](const TOpcjeGImp& opcje) {
     Nowy(opcje);
     const int id = watek->ImportujTowary(100001);
-    ZatwierdzTransakcje(dmzq->Transaction);
+    Zatwierdz();
     return id;
   };
   auto tag = [&] {
@@ -498,7 +470,7 @@ TEST_F(TowaryTest, TheOneOffServiceIsOneProduct) {
   std::int32_t ponownie = -1;
   EXPECT_EQ(ZapiszTowar(dmzq->IBSPTW, 5, watek->Opcje, ponownie, UslugaJednorazowa), 1);
   EXPECT_EQ(ponownie, id);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
   EXPECT_EQ(solvo->Scalar("SELECT T.SKROTNAZWY || '|' || T.NAZWA || '|' || T.IDRODZAJ || '|' || "
                           "I.IDOUT || '|' || I.NUMERDOK FROM TOWARY T JOIN IMPEKSP I "
                           "ON I.IDLICZ = T.ID AND I.IDTABELI = 42 WHERE T.ID = " +
@@ -514,7 +486,7 @@ TEST_F(TowaryTest, SingleModeAnswersFromTheCacheWithoutTouchingEitherDatabase) {
   ASSERT_TRUE(watek->Cache.Posortowana(TImportCache::kTowary));
   const int id = watek->ImportujTowary(5);
   ASSERT_GT(id, 0);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
   EXPECT_EQ(std::to_string(id), Kolumna(5, "T.ID"));
   EXPECT_EQ(Szczegoly("TW DOD: ").size(), 1u);
   // No start line, count, header, progress or summary in single mode.
@@ -526,12 +498,7 @@ TEST_F(TowaryTest, SingleModeAnswersFromTheCacheWithoutTouchingEitherDatabase) {
   // Gone from both databases: only the cache can still answer.
   subiekt->Execute("DELETE FROM dbo.tw__towar WHERE tw_id = 5");
   solvo->Execute({"DELETE FROM IMPEKSP", "DELETE FROM TOWARY"});
-  const auto wiadomosci = kanal->Messages().size();
-  const auto linieLogu = watek->BuforLogu.size();
-  EXPECT_EQ(watek->ImportujTowary(5), id);
-  EXPECT_EQ(kanal->Messages().size(), wiadomosci);
-  EXPECT_EQ(watek->BuforLogu.size(), linieLogu);
-  EXPECT_FALSE(dmzq->Transaction.Active());
+  OczekujOdpowiedziZCache([&] { return watek->ImportujTowary(5); }, id);
   EXPECT_EQ(Liczba("TOWARY"), "0");
 }
 
@@ -548,10 +515,8 @@ TEST_F(TowaryTest, MissingProductGivesMinusOne) {
 
 // --- Against a recorder in place of the procedure -----------------------------
 
-struct TParametr {
-  const char* nazwa;
-  char rodzaj;  // T text, B blob, S smallint, I integer, F double
-};
+// The inputs of SP_IMPORTUJTOWAR in their declared order, after the two
+// outputs.
 constexpr TParametr kParametry[] = {
     {"AIDSYSTEM", 'I'},
     {"AIDODDZIALU", 'I'},
@@ -612,39 +577,23 @@ class TowarySondaTest : public TowaryTest {
   // 1000 + the source id, and the outcome 3 for source id 2, -1 for 3, 0
   // otherwise.
   void Sonda(const std::string& nagrywany) {
-    std::string wejscia, zapisy;
-    int nr = 2;
-    for (const TParametr& p : kParametry) {
-      const char* typ = p.rodzaj == 'T'   ? "VARCHAR(500)"
-                        : p.rodzaj == 'B' ? "BLOB SUB_TYPE TEXT"
-                        : p.rodzaj == 'S' ? "SMALLINT"
-                        : p.rodzaj == 'F' ? "DOUBLE PRECISION"
-                                          : "INTEGER";
-      wejscia += std::string(wejscia.empty() ? "" : ", ") + p.nazwa + " " + typ;
-      const std::string v = std::string(":") + p.nazwa;
-      const bool tekst = p.rodzaj == 'T' || p.rodzaj == 'B';
-      zapisy += "INSERT INTO SONDA_TW VALUES (" + std::to_string(nr++) + ", " +
-                (tekst ? "CAST(" + v + " AS VARCHAR(500)), NULL" : "NULL, " + v) + "); ";
-    }
     solvo->Execute(
-        {"CREATE TABLE SONDA_TW (NR INTEGER, TEKST VARCHAR(500), LICZBA DOUBLE PRECISION)",
-         "CREATE OR ALTER PROCEDURE SP_IMPORTUJTOWAR (" + wejscia +
+        {sonda_.Tabela(),
+         "CREATE OR ALTER PROCEDURE SP_IMPORTUJTOWAR (" + sonda_.Wejscia() +
              ") RETURNS (OIDTOWAR INTEGER, OAKCJA SMALLINT) AS BEGIN IF (AIDTOWARZEW = '" +
-             nagrywany + "') THEN BEGIN " + zapisy +
+             nagrywany + "') THEN BEGIN " + sonda_.Zapisy() +
              "END OIDTOWAR = 1000 + CAST(AIDTOWARZEW AS INTEGER); "
              "OAKCJA = CASE AIDTOWARZEW WHEN '2' THEN 3 WHEN '3' THEN -1 ELSE 0 END; END"});
   }
+
+  const SondaProcedury sonda_{kParametry, "SONDA_TW", 2};
 };
 
 TEST_F(TowarySondaTest, EveryParameterIsSentByItsPosition) {
   // The reference procedure declares exactly this list.
   std::string nazwy = "OIDTOWAR,OAKCJA";
   for (const TParametr& p : kParametry) nazwy += std::string(",") + p.nazwa;
-  EXPECT_EQ(solvo->Scalar("SELECT LIST(N, ',') FROM (SELECT TRIM(RDB$PARAMETER_NAME) N FROM "
-                          "RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = "
-                          "'SP_IMPORTUJTOWAR' ORDER BY RDB$PARAMETER_TYPE DESC, "
-                          "RDB$PARAMETER_NUMBER)"),
-            nazwy);
+  EXPECT_EQ(ParametryProcedury(*solvo, "SP_IMPORTUJTOWAR"), nazwy);
 
   Sonda("100001");
   DodajTowar({.id = 100001,
@@ -665,7 +614,7 @@ TEST_F(TowarySondaTest, EveryParameterIsSentByItsPosition) {
   o.OpcjeAktualizacji = (1 << 16) | 1;
   Nowy(o);
   EXPECT_EQ(watek->ImportujTowary(100001), 1000 + 100001);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
 
   const std::map<int, std::string> teksty = {
       {6, "100001"},
@@ -690,17 +639,7 @@ TEST_F(TowarySondaTest, EveryParameterIsSentByItsPosition) {
       {37, -100},  {38, 720}, {39, 100}, {40, 0},    {45, 100},  {46, 6553700}, {47, 0},
       {48, 12700}, {50, 0},   {51, 200},
   };
-  EXPECT_EQ(teksty.size() + liczby.size(), std::size(kParametry));
-  EXPECT_EQ(Liczba("SONDA_TW"), std::to_string(std::size(kParametry)));
-  for (const auto& [pozycja, wartosc] : teksty)
-    EXPECT_EQ(solvo->Scalar("SELECT TEKST FROM SONDA_TW WHERE NR = " + std::to_string(pozycja)),
-              wartosc)
-        << kParametry[pozycja - 2].nazwa;
-  for (const auto& [pozycja, wartosc] : liczby)
-    EXPECT_EQ(solvo->Scalar("SELECT CAST(LICZBA * 100 AS INTEGER) FROM SONDA_TW WHERE NR = " +
-                            std::to_string(pozycja)),
-              std::to_string(wartosc))
-        << kParametry[pozycja - 2].nazwa;
+  sonda_.Sprawdz(*solvo, teksty, liczby, "LICZBA * 100");
 }
 
 TEST_F(TowarySondaTest, UnlistedOutcomesAreNeitherCountedNorLoggedNorCached) {
@@ -729,7 +668,7 @@ TEST_F(TowarySondaTest, UnlistedOutcomesAreNeitherCountedNorLoggedNorCached) {
   EXPECT_FALSE(watek->Przerwany());
   EXPECT_EQ(watek->Cache.Rozmiar(TImportCache::kTowary), 1u);
   EXPECT_EQ(watek->BuforLogu.size(), 1u);
-  ZatwierdzTransakcje(dmzq->Transaction);
+  Zatwierdz();
 }
 
 // --- Errors --------------------------------------------------------------------
@@ -744,16 +683,9 @@ class TowaryBladTest : public TowaryTest {
                     "IF (NEW.SKROTNAZWY = 'BLAD-1') THEN EXCEPTION E_TOWAR_TESTU; END"});
   }
 
+  // The log ends with the symbol of the row being handled.
   void OczekujBledu() {
-    EXPECT_TRUE(watek->Przerwany());
-    const auto bledy = kanal->Texts(WM_BLAD);
-    ASSERT_EQ(bledy.size(), 1u);
-    EXPECT_TRUE(std::regex_match(bledy[0], std::regex("^TW Wyjątek\\(1\\): -836 - [^]*$")))
-        << bledy[0];
-    EXPECT_THAT(bledy[0], testing::HasSubstr("Towar odrzucony przez test"));
-    // The symbol of the row being handled.
-    EXPECT_EQ(watek->BuforLogu.back(), "BLAD-1");
-    EXPECT_FALSE(dmzq->Transaction.Active());
+    OczekujPrzerwania("^TW Wyjątek\\(1\\): -836 - [^]*$", "Towar odrzucony przez test", "BLAD-1");
   }
 };
 
