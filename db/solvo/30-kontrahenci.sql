@@ -240,7 +240,10 @@ BEGIN
      AND I.IDTABELI = :AIDTABELIKONTRAHENT
      AND I.IDOUT = :AIDKONTRAHENTZEW
      AND I.WERSJAZRODLA = :AWERSJAZRODLA
-   ORDER BY I.IDIMPEKSP
+   /* "+ 0": the few matches of the index are sorted; a plain IDIMPEKSP
+      would walk the whole primary key in order, a cost that grows with
+      every import. */
+   ORDER BY I.IDIMPEKSP + 0
     INTO :VIDIMPEKSP, :VID;
   IF (VID IS NOT NULL) THEN
     OSPOSZNAL = 1;
