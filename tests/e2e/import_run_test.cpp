@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <regex>
 
 #include "platform/firebird/query.h"
 #include "tests/support/host_run.h"
@@ -192,6 +195,83 @@ TEST_F(ImportWithSourceTest, DetailedLogLeavesTheFinalLogWithEveryWarehouse) {
       << log;
 }
 
+// The summary line of a phase ("  Nowych: 3, starych: 4, ...") as its
+// numbers, by their labels (the words before a number's colon, back to the
+// previous comma).
+std::map<std::string, int> Liczniki(const HostRun& run, const std::string& poczatekFazy) {
+  const auto lines = run.LogLines();
+  auto it = std::find(lines.begin(), lines.end(), poczatekFazy);
+  for (; it != lines.end(); ++it) {
+    if (it->rfind("  Nowych: ", 0) != 0) continue;
+    std::map<std::string, int> liczniki;
+    static const std::regex para("([^,:]+): ([0-9]+)");
+    for (std::sregex_iterator m(it->begin(), it->end(), para), end; m != end; ++m) {
+      std::string nazwa = (*m)[1];
+      nazwa.erase(0, nazwa.find_first_not_of(' '));
+      liczniki[nazwa] = std::stoi((*m)[2]);
+    }
+    return liczniki;
+  }
+  ADD_FAILURE() << "no summary after " << poczatekFazy;
+  return {};
+}
+
+bool MaLinieTempa(const HostRun& run, const std::string& jednostka) {
+  const std::regex tempo(" +[0-9]+ " + jednostka + "/s");
+  for (const auto& line : run.LogLines()) {
+    if (std::regex_match(line, tempo)) return true;
+  }
+  return false;
+}
+
+TEST_F(ImportWithSourceTest, FullImportOfTheMasterDataAndItsRerun) {
+  Configure(subiekt_->Dsn(), "OPCJEIMPORTU = 14");  // products, customers, contact persons
+  const HostRun first = Run("--config 5 --op 550");
+  ASSERT_EQ(first.exitCode, 0) << first.out;
+  EXPECT_EQ(first.LogLines().back(), "Cały import zakończony pomyślnie!");
+  std::vector<std::int64_t> etapy;
+  for (const auto* e : first.Named("WM_ETAP")) etapy.push_back(e->wParam);
+  EXPECT_EQ(etapy, (std::vector<std::int64_t>{502, 503, 504}));
+  EXPECT_TRUE(first.HasLogLine("Pobrano informację o 5 magazynach"));
+  EXPECT_TRUE(MaLinieTempa(first, "towarów"));
+  EXPECT_TRUE(MaLinieTempa(first, "kontrahentów"));
+  EXPECT_TRUE(MaLinieTempa(first, "pozycji"));
+
+  const std::string towary = "Rozpoczynam import towarów...";
+  const std::string kontrahenci = "Rozpoczynam import kontrahentów...";
+  const std::string kontakty = "Rozpoczynam import osób kontaktowych...";
+  const auto tw = Liczniki(first, towary);
+  const auto kh = Liczniki(first, kontrahenci);
+  const auto ko = Liczniki(first, kontakty);
+  // Everything is new in an empty Solvo, and it all landed there.
+  EXPECT_EQ(tw.at("Nowych"), 100);
+  EXPECT_EQ(tw.at("starych") + tw.at("zaktualizowanych"), 0);
+  EXPECT_EQ(std::to_string(tw.at("Nowych")), solvo_->Scalar("SELECT COUNT(*) FROM TOWARY"));
+  EXPECT_GT(kh.at("Nowych"), 0);
+  EXPECT_EQ(kh.at("starych") + kh.at("zaktualizowanych"), 0);
+  EXPECT_EQ(std::to_string(kh.at("Nowych")), solvo_->Scalar("SELECT COUNT(*) FROM KONTRAHENT"));
+  EXPECT_GT(ko.at("Nowych"), 0);
+  EXPECT_EQ(std::to_string(ko.at("Nowych")), solvo_->Scalar("SELECT COUNT(*) FROM KONTAKTY"));
+
+  solvo_->Execute({"DELETE FROM BLOKADY"});
+  const HostRun rerun = Run("--config 5 --op 550");
+  ASSERT_EQ(rerun.exitCode, 0) << rerun.out;
+  EXPECT_EQ(rerun.LogLines().back(), "Cały import zakończony pomyślnie!");
+  const auto tw2 = Liczniki(rerun, towary);
+  const auto kh2 = Liczniki(rerun, kontrahenci);
+  const auto ko2 = Liczniki(rerun, kontakty);
+  EXPECT_EQ(tw2.at("Nowych") + tw2.at("zaktualizowanych"), 0);
+  EXPECT_EQ(tw2.at("starych"), tw.at("Nowych"));
+  EXPECT_EQ(kh2.at("Nowych") + kh2.at("zaktualizowanych"), 0);
+  EXPECT_EQ(kh2.at("starych"), kh.at("Nowych"));
+  // Refused customers stay refused, for the same reasons.
+  EXPECT_EQ(kh2.at("wiele rekordów odpowiadających"), kh.at("wiele rekordów odpowiadających"));
+  EXPECT_EQ(kh2.at("powtórzony kod kontrahenta"), kh.at("powtórzony kod kontrahenta"));
+  EXPECT_EQ(ko2.at("Nowych") + ko2.at("zaktualizowanych"), 0);
+  EXPECT_EQ(ko2.at("starych"), ko.at("Nowych"));
+  EXPECT_EQ(std::to_string(tw.at("Nowych")), solvo_->Scalar("SELECT COUNT(*) FROM TOWARY"));
+}
+
 TEST_F(ImportWithSourceTest, CtrlCInTheHostStopsTheRunAndLeavesTheWorkingLog) {
   // Product 50 was imported before and has changed since: its update waits
   // on a lock the test holds, so the products phase is surely still running
@@ -221,8 +301,7 @@ TEST_F(ImportWithSourceTest, CtrlCInTheHostStopsTheRunAndLeavesTheWorkingLog) {
   ASSERT_EQ(etapy.size(), 2u) << run.out;
   EXPECT_EQ(etapy[0]->wParam, 502);
   EXPECT_EQ(etapy[1]->wParam, 503);
-  for (const auto& line : run.LogLines())
-    EXPECT_NE(line, "Rozpoczynam import kontrahentów...");
+  for (const auto& line : run.LogLines()) EXPECT_NE(line, "Rozpoczynam import kontrahentów...");
   EXPECT_EQ(EndParam(run), 1);
   // An interrupted run leaves its working log for the administrator.
   const std::string pracuje = LogDir() + "subiektGT_ODDZIAL#1_PRACUJE.log";
